@@ -1,0 +1,40 @@
+#!/bin/sh
+# Starts or stops the shared environment of one test run: an Xvfb server, the Wine prefix
+# inside the build tree and a persistent wineserver (so each test launch is cheap).
+#   test-env.sh start <build-dir>    test-env.sh stop <build-dir>
+set -u
+action="$1"
+build=$(cd "$2" && pwd)
+export WINEPREFIX="$build/wineprefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+
+stop() {
+  wineserver -k >/dev/null 2>&1
+  if [ -f "$build/xvfb.pid" ]; then
+    kill "$(cat "$build/xvfb.pid")" >/dev/null 2>&1
+  fi
+  rm -f "$build/xvfb.pid" "$build/xvfb.display"
+}
+
+case "$action" in
+  start)
+    stop
+    # -displayfd makes Xvfb choose a free display number and tell it once it is ready.
+    fifo="$build/xvfb.fd"
+    rm -f "$fifo"
+    Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$fifo" >/dev/null 2>&1 &
+    echo $! > "$build/xvfb.pid"
+    tries=0
+    while [ ! -s "$fifo" ] && [ $tries -lt 100 ]; do sleep 0.1; tries=$((tries+1)); done
+    if [ ! -s "$fifo" ]; then echo "Xvfb did not start" >&2; exit 1; fi
+    echo ":$(head -n1 "$fifo")" > "$build/xvfb.display"
+    rm -f "$fifo"
+    export DISPLAY=$(cat "$build/xvfb.display")
+    [ -d "$WINEPREFIX" ] || wineboot -i >/dev/null 2>&1
+    (wineserver -p >/dev/null 2>&1 &)
+    echo "test environment: DISPLAY=$DISPLAY WINEPREFIX=$WINEPREFIX"
+    ;;
+  stop)
+    stop
+    ;;
+esac
+exit 0

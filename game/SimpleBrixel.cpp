@@ -1,0 +1,7 @@
+// SimpleBrixel: the application shell.
+#include <windows.h>
+
+int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int)
+{
+    return 0;
+}
