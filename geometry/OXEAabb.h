@@ -1,0 +1,67 @@
+// An axis-aligned box with two independent corner pairs.
+//
+// min / max (with centre) are the culling set: Cull, GetPlanes, Contains, Intersects, Construct,
+// the other geometry classes and the camera's visibility test use them. center(), extent() and
+// xform() use only rangeMin / rangeMax. Neither set of operations updates the other pair.
+#pragma once
+#include <d3dx9.h>
+#include <cmath>
+#include "OXEGeometryApi.h"
+
+class OXEPlane;
+class OXERay;
+class OXEObb;
+
+class OXE_GEOMETRY_API OXEAabb {
+public:
+    D3DXVECTOR3 min = D3DXVECTOR3(0, 0, 0);      // smallest corner (culling set)
+    D3DXVECTOR3 max = D3DXVECTOR3(0, 0, 0);      // largest corner (culling set)
+    D3DXVECTOR3 centre = D3DXVECTOR3(0, 0, 0);   // centre of the culling set, kept by whoever fills it
+    D3DXVECTOR3 rangeMin = D3DXVECTOR3(0, 0, 0); // smallest corner of the second pair
+    D3DXVECTOR3 rangeMax = D3DXVECTOR3(0, 0, 0); // largest corner of the second pair
+
+    OXEAabb() = default;
+    OXEAabb(const D3DXVECTOR3& mn, const D3DXVECTOR3& mx)
+        : min(mn), max(mx), centre((mn + mx) * 0.5f) {}
+
+    // Centre and half size of the range pair.
+    D3DXVECTOR3 center() const { return (rangeMax + rangeMin) * 0.5f; }
+    D3DXVECTOR3 extent() const { return (rangeMax - rangeMin) * 0.5f; }
+
+    // Transforms the range pair by m into out's range pair (only that pair of out is written):
+    // the centre moves as a point, the half size through the absolute rotation part of m.
+    void xform(const D3DXMATRIX& m, OXEAabb& out) const
+    {
+        D3DXVECTOR3 c = center();
+        D3DXVECTOR3 e = extent();
+        D3DXVECTOR3 c2, e2;
+        D3DXVec3TransformCoord(&c2, &c, &m);
+        D3DXMATRIX a;
+        ZeroMemory(&a, sizeof(a));
+        for (int r = 0; r < 3; ++r)
+            for (int k = 0; k < 3; ++k)
+                a.m[r][k] = std::fabs(m.m[r][k]);
+        a._44 = 1.0f;
+        D3DXVec3TransformNormal(&e2, &e, &a);
+        out.rangeMin = c2 - e2;
+        out.rangeMax = c2 + e2;
+    }
+
+    // Fills min, max and centre so that the box encloses the oriented box.
+    void Construct(const OXEObb& box);
+    // OXE_CLIPPED, OXE_CULLED or OXE_VISIBLE against planes whose normals point outward.
+    int Cull(const OXEPlane* planes, int count) const;
+    // Writes the six outward bounding planes into planes[0..5].
+    void GetPlanes(OXEPlane* planes) const;
+    // Both the ray origin and origin + length * direction lie in the box.
+    bool Contains(const OXERay& ray, float length) const;
+    // min <= p <= max on all axes (bounds included).
+    bool Intersects(const D3DXVECTOR3& p) const;
+    // Overlap of the min/max pairs; touching boxes intersect.
+    bool Intersects(const OXEAabb& other) const;
+    // Slab tests; *t gets the entry parameter (exit when the origin lies inside).
+    bool Intersects(const OXERay& ray, float* t) const;
+    bool Intersects(const OXERay& ray, float length, float* t) const;
+};
+
+static_assert(sizeof(OXEAabb) == 15 * sizeof(float), "OXEAabb is 15 floats");

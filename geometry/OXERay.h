@@ -1,0 +1,44 @@
+// A ray: origin plus multiples t of a direction (not required to be of unit length).
+#pragma once
+#include <d3dx9.h>
+#include "OXEGeometryApi.h"
+
+class OXEPlane;
+class OXEAabb;
+class OXEObb;
+
+class OXE_GEOMETRY_API OXERay {
+public:
+    D3DXVECTOR3 origin = D3DXVECTOR3(0, 0, 0);    // start point
+    D3DXVECTOR3 direction = D3DXVECTOR3(0, 0, 0); // t = 1 is origin + direction
+
+    OXERay() = default;
+    OXERay(const D3DXVECTOR3& o, const D3DXVECTOR3& dir) : origin(o), direction(dir) {}
+
+    // Brings the ray into the space in which the matrix is the identity. A matrix that cannot
+    // be inverted leaves the ray unchanged.
+    void DeTransform(const D3DXMATRIX& m);
+
+    // Ray against triangle p0 p1 p2. cull skips triangles facing away (clockwise as seen from
+    // the ray). *t (when given) receives the ray parameter of the hit, which may be negative
+    // for a triangle behind the origin. The length is accepted and not used.
+    bool Intersects(const D3DXVECTOR3& p0, const D3DXVECTOR3& p1, const D3DXVECTOR3& p2,
+                    bool cull, float length, float* t) const;
+    // The same triangle test without a length.
+    bool Intersects(const D3DXVECTOR3& p0, const D3DXVECTOR3& p1, const D3DXVECTOR3& p2,
+                    bool cull, float* t) const;
+
+    // Ray against a plane (N.X + d = 0). cull misses the back of the plane. A hit behind the
+    // origin (negative t) is reported like any other.
+    bool Intersects(const OXEPlane& plane, bool cull, float* t, D3DXVECTOR3* hit) const;
+    // Segment against a plane: as above, but only hits with 0 <= t <= length count; outputs
+    // are written only on a hit.
+    bool Intersects(const OXEPlane& plane, bool cull, float length, float* t,
+                    D3DXVECTOR3* hit) const;
+
+    // Ray against the min/max pair of a box; *hit gets the entry point (the origin itself
+    // when it lies inside).
+    bool Intersects(const OXEAabb& box, D3DXVECTOR3* hit) const;
+    // Ray against an oriented box; *t gets the entry parameter (exit when starting inside).
+    bool Intersects(const OXEObb* box, float* t) const;
+};
