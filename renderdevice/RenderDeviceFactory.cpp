@@ -1,15 +1,24 @@
-// The exported factory pair of the render device. Every deliverable carries it in its export table.
+// The exported factory pair of the render device. Every deliverable carries it in its export
+// table; clients load the graphics library by name and look these up.
 #include <windows.h>
+#include <new>
+#include "OXED3D.h"
 #include "OXEResult.h"
 
-extern "C" __declspec(dllexport) HRESULT CreateRenderDevice(HINSTANCE, void** device)
+// Creates a render device into *device, which must be empty.
+extern "C" __declspec(dllexport) HRESULT CreateRenderDevice(HINSTANCE module, OXERenderDevice** device)
 {
-    if (device) *device = nullptr;
-    return OXE_FAIL;
+    if (!device) return OXE_INVALIDPARAM;
+    if (*device) return OXE_FAIL; // keep the device the caller already has
+    *device = new (std::nothrow) OXED3D(module);
+    return OXE_OK;
 }
 
-extern "C" __declspec(dllexport) HRESULT ReleaseRenderDevice(void** device)
+// Destroys the device in *device and empties the pointer.
+extern "C" __declspec(dllexport) HRESULT ReleaseRenderDevice(OXERenderDevice** device)
 {
-    if (device) *device = nullptr;
+    if (!device || !*device) return OXE_FAIL;
+    delete *device;
+    *device = nullptr;
     return OXE_OK;
 }
