@@ -31,6 +31,10 @@ case "$action" in
     export DISPLAY=$(cat "$build/xvfb.display")
     [ -d "$WINEPREFIX" ] || wineboot -i >/dev/null 2>&1
     (wineserver -p >/dev/null 2>&1 &)
+    # Start the prefix's background services here, with their output going nowhere: started
+    # by the first test program instead, they would inherit its output pipe and keep ctest
+    # waiting for that pipe to close until the persistent server ends.
+    wineboot >/dev/null 2>&1 </dev/null
     echo "test environment: DISPLAY=$DISPLAY WINEPREFIX=$WINEPREFIX"
     ;;
   stop)
