@@ -36,12 +36,10 @@ public:
         D3DXVECTOR3 e = extent();
         D3DXVECTOR3 c2, e2;
         D3DXVec3TransformCoord(&c2, &c, &m);
-        D3DXMATRIX a;
-        ZeroMemory(&a, sizeof(a));
-        for (int r = 0; r < 3; ++r)
-            for (int k = 0; k < 3; ++k)
-                a.m[r][k] = std::fabs(m.m[r][k]);
-        a._44 = 1.0f;
+        D3DXMATRIX a(std::fabs(m._11), std::fabs(m._12), std::fabs(m._13), 0,
+                     std::fabs(m._21), std::fabs(m._22), std::fabs(m._23), 0,
+                     std::fabs(m._31), std::fabs(m._32), std::fabs(m._33), 0,
+                     0, 0, 0, 1);
         D3DXVec3TransformNormal(&e2, &e, &a);
         out.rangeMin = c2 - e2;
         out.rangeMax = c2 + e2;

@@ -15,13 +15,18 @@ public:
     OXERay() = default;
     OXERay(const D3DXVECTOR3& o, const D3DXVECTOR3& dir) : origin(o), direction(dir) {}
 
+    // v as the row vector (x, y, z, 1) times m, divided by the homogeneous w truncated toward
+    // zero to a whole number (1 for affine matrices). A w that truncates to 0 divides nothing.
+    static D3DXVECTOR3 TransformRow(const D3DXVECTOR3& v, const D3DXMATRIX& m);
+
     // Brings the ray into the space in which the matrix is the identity. A matrix that cannot
     // be inverted leaves the ray unchanged.
     void DeTransform(const D3DXMATRIX& m);
 
     // Ray against triangle p0 p1 p2. cull skips triangles facing away (clockwise as seen from
-    // the ray). *t (when given) receives the ray parameter of the hit, which may be negative
-    // for a triangle behind the origin. The length is accepted and not used.
+    // the ray); without cull both sides are hit. *t (when given) receives the ray parameter of
+    // the hit, which may be negative for a triangle behind the origin. The length is accepted
+    // and not used.
     bool Intersects(const D3DXVECTOR3& p0, const D3DXVECTOR3& p1, const D3DXVECTOR3& p2,
                     bool cull, float length, float* t) const;
     // The same triangle test without a length.
