@@ -98,6 +98,8 @@ void OXEPolygon::Set(const D3DXVECTOR3* pts, int numPts, const unsigned int* ind
         D3DXVECTOR3 e1(0, 0, 0);
         for (int k = 2; k < numIndis; ++k) {
             e1 = m_points[m_indis[k]] - base;
+            if (D3DXVec3LengthSq(&e1) == 0.0f)
+                continue; // the base point again (a fan repeats it): on the line, no angle
             D3DXVec3Normalize(&e0, &e0);
             D3DXVec3Normalize(&e1, &e1);
             float c = D3DXVec3Dot(&e0, &e1) / (D3DXVec3Length(&e0) * D3DXVec3Length(&e1));

@@ -54,6 +54,23 @@ TEST(Polygon, SetFindsThePlaneOffTheFirstEdgesLine)
     EXPECT_VEC_NEAR(poly.GetPlane().point, V(0, 0, 4), 0.0f);
 }
 
+TEST(Polygon, SetSkipsCollinearPointsOnASlantedLine)
+{
+    // Along such lines the normalised edges' dot product rounds to just above 1.
+    for (int j : {5, 6, 8, 9, 14}) {
+        SCOPED_TRACE(j);
+        D3DXVECTOR3 p0 = V(0.3f, 0.2f, 0.1f), d = V(0.1f, 0.37f * j, 0.713f);
+        D3DXVECTOR3 pts[4] = {p0, p0 + d, p0 + 2 * d, p0 + V(1, 0, 0)};
+        unsigned int indis[6] = {0, 1, 2, 0, 2, 3};
+        OXEPolygon poly;
+        poly.Set(pts, 4, indis, 6);
+        D3DXVECTOR3 expected, side = V(1, 0, 0);
+        D3DXVec3Cross(&expected, &d, &side);
+        D3DXVec3Normalize(&expected, &expected);
+        EXPECT_VEC_NEAR(poly.GetPlane().normal, expected, 1e-4f);
+    }
+}
+
 TEST(Polygon, SetRefusesIndicesOutsideThePoints)
 {
     OXEPolygon poly = Square(1);
