@@ -53,6 +53,44 @@ TEST(Aabb, CullAgainstOutwardPlanes)
     EXPECT_EQ(OXEAabb(V(-1, 10, -1), V(1, 12, 1)).Cull(room, 6), OXE_CLIPPED); // lowest corner in the plane
 }
 
+// The six planes of a camera's view frustum with outward normals, from view x projection.
+static void OutwardFrustum(OXEPlane planes[6])
+{
+    D3DXMATRIX view, proj, vp;
+    D3DXVECTOR3 eye = V(0, 0, -30), at = V(0, 0, 1), up = V(0, 1, 0);
+    D3DXMatrixLookAtLH(&view, &eye, &at, &up);
+    D3DXMatrixPerspectiveFovLH(&proj, 0.7853982f, 1.0f, 1.0f, 500.0f);
+    D3DXMatrixMultiply(&vp, &view, &proj);
+    D3DXVECTOR4 c1(vp._11, vp._21, vp._31, vp._41), c2(vp._12, vp._22, vp._32, vp._42);
+    D3DXVECTOR4 c3(vp._13, vp._23, vp._33, vp._43), c4(vp._14, vp._24, vp._34, vp._44);
+    D3DXVECTOR4 inward[6] = {c4 + c1, c4 - c1, c4 + c2, c4 - c2, c3, c4 - c3};
+    for (int i = 0; i < 6; ++i) {
+        D3DXVECTOR3 n(-inward[i].x, -inward[i].y, -inward[i].z);
+        float len = D3DXVec3Length(&n);
+        planes[i].normal = n / len;
+        planes[i].d = -inward[i].w / len;
+    }
+}
+
+TEST(Boxes, CullAgainstAViewFrustum)
+{
+    OXEPlane frustum[6];
+    OutwardFrustum(frustum);
+    EXPECT_EQ(OXEAabb(V(-1, -1, -1), V(1, 1, 1)).Cull(frustum, 6), OXE_VISIBLE);
+    EXPECT_EQ(OXEAabb(V(-1, -1, -101), V(1, 1, -99)).Cull(frustum, 6), OXE_CULLED); // behind
+    EXPECT_EQ(OXEAabb(V(-1, -1, -30), V(1, 1, -28)).Cull(frustum, 6), OXE_CLIPPED); // near plane
+    EXPECT_EQ(OXEAabb(V(40, -1, 0), V(42, 1, 2)).Cull(frustum, 6), OXE_CULLED);     // right of it
+    EXPECT_EQ(OXEAabb(V(10, -1, 0), V(14, 1, 2)).Cull(frustum, 6), OXE_CLIPPED);    // on its edge
+
+    OXEObb box;
+    box.e0 = box.e1 = box.e2 = 1.0f;
+    EXPECT_EQ(box.Cull(frustum, 6), OXE_VISIBLE);
+    box.centre = V(0, 0, -100);
+    EXPECT_EQ(box.Cull(frustum, 6), OXE_CULLED);
+    box.centre = V(12, 0, 1);
+    EXPECT_EQ(box.Cull(frustum, 6), OXE_CLIPPED);
+}
+
 TEST(Aabb, PointsBoxesAndContainedRays)
 {
     OXEAabb box(V(0, 0, 0), V(2, 2, 2));
