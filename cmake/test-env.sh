@@ -1,4 +1,4 @@
-#!/bin/sh
+#!/bin/bash
 # Starts or stops the shared environment of one test run: an Xvfb server, the Wine prefix
 # inside the build tree and a persistent wineserver (so each test launch is cheap).
 #   test-env.sh start <build-dir>    test-env.sh stop <build-dir>
@@ -15,6 +15,12 @@ stop() {
   rm -f "$build/xvfb.pid" "$build/xvfb.display"
 }
 
+# The servers started below outlive this script: they must not inherit the pipes of whoever
+# runs it (ctest waits for every writer of its output pipes to close), so close all but 0-2.
+for fd in $(ls /proc/$$/fd); do
+  case "$fd" in 0|1|2) ;; *) eval "exec $fd>&-" 2>/dev/null ;; esac
+done
+
 case "$action" in
   start)
     stop
@@ -29,12 +35,12 @@ case "$action" in
     echo ":$(head -n1 "$fifo")" > "$build/xvfb.display"
     rm -f "$fifo"
     export DISPLAY=$(cat "$build/xvfb.display")
-    [ -d "$WINEPREFIX" ] || wineboot -i >/dev/null 2>&1
-    (wineserver -p >/dev/null 2>&1 &)
+    [ -d "$WINEPREFIX" ] || wineboot -i </dev/null >/dev/null 2>&1
+    (wineserver -p </dev/null >/dev/null 2>&1 &)
     # Start the prefix's background services here, with their output going nowhere: started
     # by the first test program instead, they would inherit its output pipe and keep ctest
     # waiting for that pipe to close until the persistent server ends.
-    wineboot >/dev/null 2>&1 </dev/null
+    wineboot </dev/null >/dev/null 2>&1
     echo "test environment: DISPLAY=$DISPLAY WINEPREFIX=$WINEPREFIX"
     ;;
   stop)

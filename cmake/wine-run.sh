@@ -1,4 +1,4 @@
-#!/bin/sh
+#!/bin/bash
 # Runs a Windows program under Wine with the build tree's own prefix and display.
 # The build tree is found from PELMORA_BUILD_DIR or from the program's path (<build>/bin/x.exe).
 prog="$1"
@@ -12,4 +12,17 @@ if [ -f "$PELMORA_BUILD_DIR/xvfb.display" ]; then
   DISPLAY=$(cat "$PELMORA_BUILD_DIR/xvfb.display")
   export DISPLAY
 fi
-exec wine "$@"
+
+# Wine starts its session services (services.exe, explorer.exe, ...) on demand from the first
+# program that needs them, and they outlive it. They must not inherit our caller's pipes, or a
+# caller such as ctest waits for them forever: close every descriptor but 0-2, and let the
+# program write into a file that is copied to our output once it has ended.
+for fd in $(ls /proc/$$/fd); do
+  case "$fd" in 0|1|2) ;; *) eval "exec $fd>&-" 2>/dev/null ;; esac
+done
+out=$(mktemp)
+wine "$@" </dev/null >"$out" 2>&1
+rc=$?
+cat "$out"
+rm -f "$out"
+exit $rc
