@@ -27,6 +27,11 @@ extern IDirect3DVertexDeclaration9* g_pOXEParticleDecl;
 extern IDirect3DVertexDeclaration9* g_pOXEPositionDecl;
 // (The flush-log flag g_OXEFlushLog is declared in OXELog.h.)
 
+// Sends one multimedia command string (mciSendStringA unless replaced); PlayMusic and CloseMusic
+// send through it, and tests replace it to see their commands.
+typedef DWORD(WINAPI* OXEMciSendFn)(LPCSTR command, LPSTR reply, UINT replyLength, HWND callback);
+extern OXEMciSendFn g_pOXEMciSend;
+
 // Makes a device this library's current device (the game does this with the device it got from
 // the graphics library); null clears it.
 void OXESetCurrentRenderDevice(OXERenderDevice* device);

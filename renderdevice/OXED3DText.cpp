@@ -1,30 +1,365 @@
-// TEMPORARY placeholders so that everything links; the fonts, text, lines and points of the
-// render device replace this file entirely. Every operation here fails or draws nothing.
+// Screen-space drawing of the render device: fonts and text, lines, rectangles and points.
+//
+// Coordinates are back-buffer pixels, (0, 0) at the top left. Two font stores live in the device:
+//   - the font table, OXE_FONT_ROWS rows of OXE_FONT_ROW_LENGTH entries. Row 0 holds the fonts
+//     callers place with CreateFontInSlot / CreatePlainFontInSlot, CreateDefaultFonts fills row 1
+//     with "Arial" and row 2 with "Impact" (entry k: height and width 10 + k);
+//   - the font list of CreateArialFont, read by DrawFormattedText; ids are list positions.
+// Indices outside the table and empty entries are refused: nothing is created or drawn.
+//
+// Lines go through a D3DX line object. Where the line object refuses to draw (Wine's D3DX has no
+// line drawing), the same line is drawn as two pre-transformed triangles, with the states that
+// takes saved and restored around it, so lines and rectangles show on every platform.
 #include "OXED3D.h"
+#include <cstdlib>
+#include <cstring>
+#include <cmath>
+#include <algorithm>
+#include <climits>
 
-HRESULT OXED3D::CreateArialFont(UINT, UINT, bool, UINT, UINT, int, UINT*) { return OXE_FAIL; } // TEMPORARY
-HRESULT OXED3D::DrawFormattedText(UINT, int, int, BYTE, BYTE, BYTE, const char*, ...) { return OXE_FAIL; } // TEMPORARY
-void OXED3D::FillRect(int, int, int, int, BYTE, BYTE, BYTE, BYTE) {}                  // TEMPORARY
-void OXED3D::DrawLine(int, int, int, int, int, BYTE, BYTE, BYTE, BYTE) {}             // TEMPORARY
-void OXED3D::DrawTextAt(UINT, const char*, int, int, BYTE, BYTE, BYTE, BYTE) {}       // TEMPORARY
-void OXED3D::DrawRectOutline(int, int, int, int, int, BYTE, BYTE, BYTE, BYTE) {}      // TEMPORARY
-void OXED3D::DrawPoint(int, int, int, BYTE, BYTE, BYTE, BYTE) {}                      // TEMPORARY
-void OXED3D::DrawTextWithFont(const char*, int, int, const char*, int, UINT, UINT, BYTE, BYTE, BYTE, BYTE) {} // TEMPORARY
-void OXED3D::DrawTextInFamily(int, UINT, const char*, int, int, BYTE, BYTE, BYTE, BYTE) {} // TEMPORARY
-HRESULT OXED3D::CreateFontInSlot(UINT, const char*, int, UINT, UINT, bool) { return OXE_FAIL; } // TEMPORARY
-HRESULT OXED3D::CreatePlainFontInSlot(UINT, int, UINT, UINT, UINT) { return OXE_FAIL; } // TEMPORARY
-void OXED3D::CreateDefaultFonts() {}                                                    // TEMPORARY
+namespace {
 
-// Releases every font-table entry and the font list (nothing fills them yet).
+const UINT kFontTableSize = OXE_FONT_ROWS * OXE_FONT_ROW_LENGTH;
+const int kDefaultFontCount = 11;    // a default row holds heights 10..20
+const UINT kDefaultFontWeight = 10;  // weight of the default rows' fonts
+const BYTE kDefaultCharset = 1;      // DEFAULT_CHARSET
+
+// Packs separate bytes as a Direct3D ARGB colour.
+D3DCOLOR PackColor(BYTE r, BYTE g, BYTE b, BYTE a)
+{
+    return (D3DCOLOR(a) << 24) | (D3DCOLOR(r) << 16) | (D3DCOLOR(g) << 8) | D3DCOLOR(b);
+}
+
+void ReleaseFont(ID3DXFont*& font)
+{
+    if (font) font->Release();
+    font = nullptr;
+}
+
+// The Direct3D device of the library's current render device, or none.
+IDirect3DDevice9* CurrentD3DDevice()
+{
+    return g_pOXECurrentDevice ? g_pOXECurrentDevice->GetD3DDevice() : nullptr;
+}
+
+// Creates a font of the table's description: 1 mip level, default character set, precision,
+// quality and pitch 0. The face is cut to the 31 characters the description holds (a longer name
+// handed straight to D3DX overruns its face buffer).
+HRESULT CreateDescribedFont(IDirect3DDevice9* device, const char* face, int height, UINT width,
+                            UINT weight, bool italic, ID3DXFont** out)
+{
+    *out = nullptr;
+    if (!device) return OXE_FAIL;
+    D3DXFONT_DESCA desc = {};
+    desc.Height = height;
+    desc.Width = width;
+    desc.Weight = weight;
+    desc.MipLevels = 1;
+    desc.Italic = italic ? TRUE : FALSE;
+    desc.CharSet = kDefaultCharset;
+    if (face) {
+        strncpy(desc.FaceName, face, sizeof(desc.FaceName) - 1);
+        desc.FaceName[sizeof(desc.FaceName) - 1] = '\0';
+    }
+    HRESULT hr = D3DXCreateFontIndirectA(device, &desc, out);
+    if (FAILED(hr)) *out = nullptr;
+    return hr;
+}
+
+// ---- Line fallback ----
+
+// A pre-transformed, coloured vertex.
+struct ScreenVertex {
+    float x, y, z, rhw; // screen position in pixels, depth 0, reciprocal w 1
+    D3DCOLOR color;     // ARGB
+};
+const DWORD kScreenVertexFvf = D3DFVF_XYZRHW | D3DFVF_DIFFUSE;
+
+struct StateValue {
+    DWORD state; // render state or texture stage state
+    DWORD value; // value the fallback needs
+};
+
+// Render states the fallback sets: alpha-blended, untextured, no depth, no culling.
+const StateValue kLineRenderStates[] = {
+    {D3DRS_ALPHABLENDENABLE, TRUE},
+    {D3DRS_SRCBLEND, D3DBLEND_SRCALPHA},
+    {D3DRS_DESTBLEND, D3DBLEND_INVSRCALPHA},
+    {D3DRS_BLENDOP, D3DBLENDOP_ADD},
+    {D3DRS_SEPARATEALPHABLENDENABLE, FALSE},
+    {D3DRS_ZENABLE, D3DZB_FALSE},
+    {D3DRS_ZWRITEENABLE, FALSE},
+    {D3DRS_CULLMODE, D3DCULL_NONE},
+    {D3DRS_FILLMODE, D3DFILL_SOLID},
+    {D3DRS_ALPHATESTENABLE, FALSE},
+    {D3DRS_FOGENABLE, FALSE},
+    {D3DRS_STENCILENABLE, FALSE},
+    {D3DRS_COLORWRITEENABLE, 0xF},
+};
+const int kLineRenderStateCount = sizeof(kLineRenderStates) / sizeof(kLineRenderStates[0]);
+
+// Texture stage 0 passes the vertex colour through; stage 1 ends the cascade.
+const StateValue kLineStage0States[] = {
+    {D3DTSS_COLOROP, D3DTOP_SELECTARG1},
+    {D3DTSS_COLORARG1, D3DTA_DIFFUSE},
+    {D3DTSS_ALPHAOP, D3DTOP_SELECTARG1},
+    {D3DTSS_ALPHAARG1, D3DTA_DIFFUSE},
+};
+const int kLineStage0StateCount = sizeof(kLineStage0States) / sizeof(kLineStage0States[0]);
+const StateValue kLineStage1States[] = {
+    {D3DTSS_COLOROP, D3DTOP_DISABLE},
+    {D3DTSS_ALPHAOP, D3DTOP_DISABLE},
+};
+const int kLineStage1StateCount = sizeof(kLineStage1States) / sizeof(kLineStage1States[0]);
+
+// Everything the fallback changes on the device, read before and written back after.
+struct SavedLineStates {
+    DWORD renderStates[kLineRenderStateCount];
+    DWORD stage0States[kLineStage0StateCount];
+    DWORD stage1States[kLineStage1StateCount];
+    DWORD fvf = 0;
+    IDirect3DVertexDeclaration9* declaration = nullptr;
+    IDirect3DVertexShader9* vertexShader = nullptr;
+    IDirect3DPixelShader9* pixelShader = nullptr;
+
+    void save(IDirect3DDevice9* device)
+    {
+        for (int i = 0; i < kLineRenderStateCount; ++i)
+            device->GetRenderState(D3DRENDERSTATETYPE(kLineRenderStates[i].state), &renderStates[i]);
+        for (int i = 0; i < kLineStage0StateCount; ++i)
+            device->GetTextureStageState(0, D3DTEXTURESTAGESTATETYPE(kLineStage0States[i].state), &stage0States[i]);
+        for (int i = 0; i < kLineStage1StateCount; ++i)
+            device->GetTextureStageState(1, D3DTEXTURESTAGESTATETYPE(kLineStage1States[i].state), &stage1States[i]);
+        device->GetFVF(&fvf);
+        device->GetVertexDeclaration(&declaration);
+        device->GetVertexShader(&vertexShader);
+        device->GetPixelShader(&pixelShader);
+    }
+
+    // Writes the saved values back and drops the references taken by save.
+    void restore(IDirect3DDevice9* device)
+    {
+        for (int i = 0; i < kLineRenderStateCount; ++i)
+            device->SetRenderState(D3DRENDERSTATETYPE(kLineRenderStates[i].state), renderStates[i]);
+        for (int i = 0; i < kLineStage0StateCount; ++i)
+            device->SetTextureStageState(0, D3DTEXTURESTAGESTATETYPE(kLineStage0States[i].state), stage0States[i]);
+        for (int i = 0; i < kLineStage1StateCount; ++i)
+            device->SetTextureStageState(1, D3DTEXTURESTAGESTATETYPE(kLineStage1States[i].state), stage1States[i]);
+        // A format set through SetFVF comes back as that format; otherwise the declaration.
+        if (fvf != 0)
+            device->SetFVF(fvf);
+        else
+            device->SetVertexDeclaration(declaration);
+        device->SetVertexShader(vertexShader);
+        device->SetPixelShader(pixelShader);
+        if (declaration) declaration->Release();
+        if (vertexShader) vertexShader->Release();
+        if (pixelShader) pixelShader->Release();
+        declaration = nullptr;
+        vertexShader = nullptr;
+        pixelShader = nullptr;
+    }
+};
+
+// The quad of a line of the given width centred on the segment (x0, y0)-(x1, y1), as a
+// four-vertex strip. False for a segment of no length or a width below one half pixel.
+bool BuildLineQuad(float x0, float y0, float x1, float y1, float width, D3DCOLOR color, ScreenVertex quad[4])
+{
+    float dx = x1 - x0, dy = y1 - y0;
+    float length = std::sqrt(dx * dx + dy * dy);
+    if (length <= 0.0f || width < 0.5f) return false;
+    // Half the width along the segment's normal.
+    float nx = -dy / length * width * 0.5f;
+    float ny = dx / length * width * 0.5f;
+    const float corners[4][2] = {
+        {x0 + nx, y0 + ny}, {x0 - nx, y0 - ny}, {x1 + nx, y1 + ny}, {x1 - nx, y1 - ny}};
+    for (int i = 0; i < 4; ++i) {
+        quad[i].x = corners[i][0];
+        quad[i].y = corners[i][1];
+        quad[i].z = 0.0f;
+        quad[i].rhw = 1.0f;
+        quad[i].color = color;
+    }
+    return true;
+}
+
+// Draws a line as two pre-transformed triangles, leaving the device's states as they were.
+void DrawLineWithTriangles(IDirect3DDevice9* device, float x0, float y0, float x1, float y1, float width,
+                           D3DCOLOR color)
+{
+    ScreenVertex quad[4];
+    if (!BuildLineQuad(x0, y0, x1, y1, width, color, quad)) return;
+    SavedLineStates saved;
+    saved.save(device);
+    for (const StateValue& s : kLineRenderStates)
+        device->SetRenderState(D3DRENDERSTATETYPE(s.state), s.value);
+    for (const StateValue& s : kLineStage0States)
+        device->SetTextureStageState(0, D3DTEXTURESTAGESTATETYPE(s.state), s.value);
+    for (const StateValue& s : kLineStage1States)
+        device->SetTextureStageState(1, D3DTEXTURESTAGESTATETYPE(s.state), s.value);
+    device->SetVertexShader(nullptr);
+    device->SetPixelShader(nullptr);
+    device->SetFVF(kScreenVertexFvf);
+    device->DrawPrimitiveUP(D3DPT_TRIANGLESTRIP, 2, quad, sizeof(ScreenVertex));
+    saved.restore(device);
+}
+
+} // namespace
+
+// ---- Font table ----
+
+HRESULT OXED3D::CreateFontInSlot(UINT index, const char* face, int height, UINT width, UINT weight, bool italic)
+{
+    if (index >= kFontTableSize) return OXE_INVALIDID;
+    // A font already in the entry is replaced, not leaked.
+    ReleaseFont(m_fontTable[index]);
+    return CreateDescribedFont(CurrentD3DDevice(), face, height, width, weight, italic, &m_fontTable[index]);
+}
+
+HRESULT OXED3D::CreatePlainFontInSlot(UINT index, int height, UINT width, UINT weight, UINT)
+{
+    if (index >= kFontTableSize) return OXE_INVALIDID;
+    ReleaseFont(m_fontTable[index]);
+    return CreateDescribedFont(m_device, "", height, width, weight, false, &m_fontTable[index]);
+}
+
+void OXED3D::CreateDefaultFonts()
+{
+    IDirect3DDevice9* device = CurrentD3DDevice();
+    for (int k = 0; k < kDefaultFontCount && k < OXE_FONT_ROW_LENGTH; ++k) {
+        const int size = 10 + k;
+        ID3DXFont*& arial = m_fontTable[1 * OXE_FONT_ROW_LENGTH + k];
+        ID3DXFont*& impact = m_fontTable[2 * OXE_FONT_ROW_LENGTH + k];
+        ReleaseFont(arial);
+        ReleaseFont(impact);
+        CreateDescribedFont(device, "Arial", size, UINT(size), kDefaultFontWeight, false, &arial);
+        CreateDescribedFont(device, "Impact", size, UINT(size), kDefaultFontWeight, false, &impact);
+    }
+}
+
+// ---- Font list ----
+
+HRESULT OXED3D::CreateArialFont(UINT, UINT weight, bool italic, UINT, UINT, int pointSize, UINT* id)
+{
+    if (!id) return OXE_INVALIDPARAM;
+    HDC screen = GetDC(nullptr);
+    const int pixelsPerInch = screen ? GetDeviceCaps(screen, LOGPIXELSY) : 96;
+    if (screen) ReleaseDC(nullptr, screen);
+    const int h = MulDiv(pointSize, pixelsPerInch, 72);
+
+    // Grow the list by one place; the count moves only once the font exists.
+    ID3DXFont** grown = static_cast<ID3DXFont**>(realloc(m_fontList, sizeof(ID3DXFont*) * (m_fontCount + 1)));
+    if (!grown) return OXE_FAIL;
+    m_fontList = grown;
+    m_fontList[m_fontCount] = nullptr;
+
+    // Character height -h; the width is -h/2 handed over as the description's unsigned field.
+    ID3DXFont* font = nullptr;
+    if (FAILED(D3DXCreateFontA(m_device, -h, UINT(-h / 2), weight, 1, italic ? TRUE : FALSE, kDefaultCharset, 0, 0,
+                               0, "Arial", &font)) ||
+        !font)
+        return OXE_FAIL;
+    m_fontList[m_fontCount] = font;
+    *id = m_fontCount;
+    ++m_fontCount;
+    return OXE_OK;
+}
+
 void OXED3D::ReleaseTextObjects()
 {
-    for (ID3DXFont*& font : m_fontTable) {
-        if (font) font->Release();
-        font = nullptr;
-    }
-    for (UINT i = 0; i < m_fontCount; ++i)
-        if (m_fontList[i]) m_fontList[i]->Release();
-    delete[] m_fontList;
+    for (UINT i = 0; i < kFontTableSize; ++i) ReleaseFont(m_fontTable[i]);
+    for (UINT i = 0; i < m_fontCount; ++i) ReleaseFont(m_fontList[i]);
+    free(m_fontList);
     m_fontList = nullptr;
     m_fontCount = 0;
+}
+
+// ---- Text ----
+
+void OXED3D::DrawTextAt(UINT font, const char* text, int x, int y, BYTE r, BYTE g, BYTE b, BYTE a)
+{
+    if (font >= kFontTableSize || !m_fontTable[font] || !text) return;
+    RECT area = {x, y, LONG(GetScreenWidth()), LONG(GetScreenHeight())};
+    m_fontTable[font]->DrawTextA(nullptr, text, -1, &area, 0, PackColor(r, g, b, a));
+}
+
+void OXED3D::DrawTextInFamily(int family, UINT index, const char* text, int x, int y, BYTE r, BYTE g, BYTE b, BYTE a)
+{
+    if (index >= UINT(OXE_FONT_ROW_LENGTH)) return;
+    const UINT row = (family == 1 || family == 2) ? UINT(family) : 0;
+    DrawTextAt(row * OXE_FONT_ROW_LENGTH + index, text, x, y, r, g, b, a);
+}
+
+void OXED3D::DrawTextWithFont(const char* text, int x, int y, const char* face, int height, UINT width, UINT weight,
+                              BYTE r, BYTE g, BYTE b, BYTE a)
+{
+    if (!text) return;
+    ID3DXFont* font = nullptr;
+    if (FAILED(CreateDescribedFont(m_device, face, height, width, weight, false, &font))) return;
+    RECT area = {x, y, LONG(GetScreenWidth()), LONG(GetScreenHeight())};
+    font->DrawTextA(nullptr, text, -1, &area, 0, PackColor(r, g, b, a));
+    font->Release();
+}
+
+// The text is drawn exactly as given: it is never used as a format, so a caller's '%' signs are
+// shown rather than read as directives (the trailing arguments are not read).
+HRESULT OXED3D::DrawFormattedText(UINT id, int x, int y, BYTE r, BYTE g, BYTE b, const char* text, ...)
+{
+    if (id >= m_fontCount || !m_fontList[id] || !text) return OXE_INVALIDPARAM;
+    ID3DXFont* font = m_fontList[id];
+    // Measure a single line starting at (x, y); the rectangle grows to fit.
+    RECT area = {x, y, x, y};
+    font->DrawTextA(nullptr, text, -1, &area, DT_SINGLELINE | DT_CALCRECT, 0);
+    return font->DrawTextA(nullptr, text, -1, &area, DT_SINGLELINE, PackColor(r, g, b, 0xFF));
+}
+
+// ---- Lines, rectangles, points ----
+
+void OXED3D::DrawLine(int x0, int y0, int x1, int y1, int width, BYTE r, BYTE g, BYTE b, BYTE a)
+{
+    if (!m_device) return;
+    ID3DXLine* line = nullptr;
+    if (FAILED(D3DXCreateLine(m_device, &line)) || !line) return;
+    const D3DCOLOR color = PackColor(r, g, b, a);
+    D3DXVECTOR2 points[2] = {D3DXVECTOR2(float(x0), float(y0)), D3DXVECTOR2(float(x1), float(y1))};
+    line->SetWidth(float(width));
+    line->SetPattern(0xFFFFFFFF);
+    HRESULT drawn = line->Begin();
+    if (SUCCEEDED(drawn)) {
+        drawn = line->Draw(points, 2, color);
+        line->End();
+    }
+    line->Release();
+    if (FAILED(drawn))
+        DrawLineWithTriangles(m_device, float(x0), float(y0), float(x1), float(y1), float(width), color);
+}
+
+void OXED3D::DrawRectOutline(int x0, int y0, int x1, int y1, int width, BYTE r, BYTE g, BYTE b, BYTE a)
+{
+    DrawLine(x0, y1, x1, y1, width, r, g, b, a); // bottom
+    DrawLine(x0, y0, x1, y0, width, r, g, b, a); // top
+    DrawLine(x0, y1, x0, y0, width, r, g, b, a); // left
+    DrawLine(x1, y1, x1, y0, width, r, g, b, a); // right
+}
+
+void OXED3D::FillRect(int x, int y, int height, int width, BYTE r, BYTE g, BYTE b, BYTE a)
+{
+    // height + 1 one-pixel rows, from y to y + height. Rows above or below the back buffer cover
+    // no pixel, so they are skipped (a huge height then costs no more than a screenful).
+    const long long first = std::max<long long>(y, 0);
+    const long long last = std::min<long long>((long long)y + height, (long long)GetScreenHeight() - 1);
+    const int right = int(std::clamp<long long>((long long)x + width, INT_MIN, INT_MAX));
+    for (long long row = first; row <= last; ++row)
+        DrawLine(x, int(row), right, int(row), 1, r, g, b, a);
+}
+
+void OXED3D::DrawPoint(int x, int y, int z, BYTE r, BYTE g, BYTE b, BYTE a)
+{
+    if (!m_device) return;
+    struct PointVertex {
+        float x, y, z;  // position, through the current transforms
+        D3DCOLOR color; // ARGB
+    } point = {float(x), float(y), float(z), PackColor(r, g, b, a)};
+    m_device->SetFVF(D3DFVF_XYZ | D3DFVF_DIFFUSE);
+    m_device->DrawPrimitiveUP(D3DPT_POINTLIST, 1, &point, sizeof(point));
 }

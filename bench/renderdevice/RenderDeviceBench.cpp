@@ -1,0 +1,173 @@
+// What the render device's frame and screen-space drawing cost over the bare Direct3D and D3DX
+// calls underneath them. Each figure is printed next to a reference measured in the same run on
+// the same device; rounds alternate between the two and the best round of each counts.
+#include "OXED3D.h"
+#include <cstdio>
+#include <cstring>
+#include <functional>
+
+namespace {
+
+const int kRounds = 5;
+
+LRESULT CALLBACK BenchWindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp)
+{
+    return DefWindowProcA(hwnd, msg, wp, lp);
+}
+
+HWND CreateBenchWindow()
+{
+    WNDCLASSA wc = {};
+    wc.lpfnWndProc = BenchWindowProc;
+    wc.hInstance = GetModuleHandleA(nullptr);
+    wc.lpszClassName = "PelmoraBenchWindow";
+    RegisterClassA(&wc);
+    return CreateWindowA(wc.lpszClassName, "bench_renderdevice", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 1024, 768,
+                         nullptr, nullptr, wc.hInstance, nullptr);
+}
+
+double Seconds()
+{
+    static LARGE_INTEGER frequency = {};
+    if (!frequency.QuadPart) QueryPerformanceFrequency(&frequency);
+    LARGE_INTEGER now;
+    QueryPerformanceCounter(&now);
+    return double(now.QuadPart) / double(frequency.QuadPart);
+}
+
+// Microseconds per call of `body` run `calls` times; `finish` (not timed per call, but inside the
+// measurement) waits for the device so queued work is counted too.
+double MicrosecondsPerCall(int calls, const std::function<void(int)>& body, const std::function<void()>& finish)
+{
+    const double start = Seconds();
+    for (int i = 0; i < calls; ++i) body(i);
+    finish();
+    return (Seconds() - start) * 1e6 / calls;
+}
+
+// Blocks until the device has executed everything submitted so far.
+void WaitForDevice(IDirect3DDevice9* d3d)
+{
+    IDirect3DQuery9* query = nullptr;
+    if (FAILED(d3d->CreateQuery(D3DQUERYTYPE_EVENT, &query)) || !query) return;
+    query->Issue(D3DISSUE_END);
+    while (query->GetData(nullptr, 0, D3DGETDATA_FLUSH) == S_FALSE) {
+    }
+    query->Release();
+}
+
+void Report(const char* name, const char* reference, double subject, double base)
+{
+    printf("%-22s %10.2f us/call   reference (%s) %10.2f us/call   ratio %6.2f\n", name, subject, reference, base,
+           base > 0 ? subject / base : 0.0);
+}
+
+// Best of several alternating rounds for a subject and its reference.
+void Compare(const char* name, const char* reference, int calls, const std::function<void(int)>& subject,
+             const std::function<void(int)>& base, const std::function<void()>& finish)
+{
+    double bestSubject = 1e30, bestBase = 1e30;
+    for (int round = 0; round < kRounds; ++round) {
+        bestBase = std::min(bestBase, MicrosecondsPerCall(calls, base, finish));
+        bestSubject = std::min(bestSubject, MicrosecondsPerCall(calls, subject, finish));
+    }
+    Report(name, reference, bestSubject, bestBase);
+}
+
+struct ScreenVertex {
+    float x, y, z, rhw;
+    D3DCOLOR color;
+};
+
+// The least Direct3D work that shows a rectangle's four edges: four quads in one state set-up.
+void DrawOutlineDirectly(IDirect3DDevice9* d3d, float x0, float y0, float x1, float y1, D3DCOLOR color)
+{
+    const float h = 1.0f; // half of the line width 2
+    const float edges[4][4] = {{x0, y1 - h, x1, y1 + h}, {x0, y0 - h, x1, y0 + h},
+                               {x0 - h, y0, x0 + h, y1}, {x1 - h, y0, x1 + h, y1}};
+    d3d->SetVertexShader(nullptr);
+    d3d->SetFVF(D3DFVF_XYZRHW | D3DFVF_DIFFUSE);
+    for (const auto& e : edges) {
+        const ScreenVertex quad[4] = {{e[0], e[1], 0, 1, color},
+                                      {e[2], e[1], 0, 1, color},
+                                      {e[0], e[3], 0, 1, color},
+                                      {e[2], e[3], 0, 1, color}};
+        d3d->DrawPrimitiveUP(D3DPT_TRIANGLESTRIP, 2, quad, sizeof(ScreenVertex));
+    }
+}
+
+} // namespace
+
+int main()
+{
+    HWND window = CreateBenchWindow();
+    OXED3D* device = new OXED3D(GetModuleHandleA(nullptr));
+    if (!window || device->Init(window, 16, 8, false, false) != OXE_OK) {
+        printf("bench_renderdevice: the render device did not start\n");
+        delete device;
+        return 1;
+    }
+    IDirect3DDevice9* d3d = device->GetD3DDevice();
+    device->CreateFontInSlot(0, "Impact", 20, 10, 3, false);
+    ID3DXFont* slotFont = device->m_fontTable[0];
+    ID3DXFont* keptFont = nullptr;
+    D3DXCreateFontA(d3d, 50, 40, 3, 1, FALSE, 1, 0, 0, 0, "Impact", &keptFont);
+    const RECT screen = {0, 0, LONG(device->GetScreenWidth()), LONG(device->GetScreenHeight())};
+    const char* text = "Pisteesi: 12345";
+
+    printf("bench_renderdevice: %d rounds each, best round counts\n", kRounds);
+
+    // One frame: the device's BeginFrame/EndFrame against a bare clear, scene and present.
+    Compare("BeginFrame+EndFrame", "Clear+Begin/EndScene+Present", 200,
+            [&](int) {
+                device->BeginFrame(true, true, false);
+                device->EndFrame();
+            },
+            [&](int) {
+                d3d->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0xFF000000, 1.0f, 0);
+                d3d->BeginScene();
+                d3d->EndScene();
+                d3d->Present(nullptr, nullptr, nullptr, nullptr);
+            },
+            [&] { WaitForDevice(d3d); });
+
+    // Calls inside an open scene; the scene is closed and presented once per measurement.
+    auto inScene = [&](const std::function<void(int)>& draw) {
+        return [&, draw](int i) {
+            if (i == 0) device->BeginFrame(true, true, false);
+            draw(i);
+        };
+    };
+    auto endScene = [&] {
+        device->EndFrame();
+        WaitForDevice(d3d);
+    };
+
+    Compare("DrawTextAt", "ID3DXFont::DrawTextA", 2000,
+            inScene([&](int i) { device->DrawTextAt(0, text, 10 + i % 500, 10 + i % 700, 255, 255, 255, 255); }),
+            inScene([&](int i) {
+                RECT area = {10 + i % 500, 10 + i % 700, screen.right, screen.bottom};
+                slotFont->DrawTextA(nullptr, text, -1, &area, 0, 0xFFFFFFFF);
+            }),
+            endScene);
+
+    Compare("DrawRectOutline", "four DrawPrimitiveUP quads", 500,
+            inScene([&](int i) { device->DrawRectOutline(10 + i % 300, 10, 310 + i % 300, 635, 2, 200, 200, 200, 255); }),
+            inScene([&](int i) {
+                DrawOutlineDirectly(d3d, float(10 + i % 300), 10, float(310 + i % 300), 635, 0xFFC8C8C8);
+            }),
+            endScene);
+
+    Compare("DrawTextWithFont", "DrawTextA, font kept", 100,
+            inScene([&](int) { device->DrawTextWithFont("GAME OVER", 300, 280, "Impact", 50, 40, 3, 255, 80, 50, 220); }),
+            inScene([&](int) {
+                RECT area = {300, 280, screen.right, screen.bottom};
+                keptFont->DrawTextA(nullptr, "GAME OVER", -1, &area, 0, 0xDCFF5032);
+            }),
+            endScene);
+
+    if (keptFont) keptFont->Release();
+    delete device;
+    DestroyWindow(window);
+    return 0;
+}
