@@ -24,16 +24,31 @@ done
 case "$action" in
   start)
     stop
-    # -displayfd makes Xvfb choose a free display number and tell it once it is ready.
-    fifo="$build/xvfb.fd"
-    rm -f "$fifo"
-    Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$fifo" >/dev/null 2>&1 &
-    echo $! > "$build/xvfb.pid"
-    tries=0
-    while [ ! -s "$fifo" ] && [ $tries -lt 100 ]; do sleep 0.1; tries=$((tries+1)); done
-    if [ ! -s "$fifo" ]; then echo "Xvfb did not start" >&2; exit 1; fi
-    echo ":$(head -n1 "$fifo")" > "$build/xvfb.display"
-    rm -f "$fifo"
+    # Several build trees run tests at once on this machine: each takes a display number of its
+    # own, starting from one derived from its path. Xvfb's lock file makes the claim atomic: a
+    # server that finds the number taken exits, and the next number is tried.
+    n=$(( $(printf '%s' "$build" | cksum | cut -d' ' -f1) % 800 + 100 ))
+    found=""
+    attempts=0
+    while [ -z "$found" ] && [ $attempts -lt 50 ]; do
+      attempts=$((attempts+1))
+      if [ -e "/tmp/.X$n-lock" ] || [ -e "/tmp/.X11-unix/X$n" ]; then n=$((n+1)); continue; fi
+      Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
+      pid=$!
+      tries=0
+      while [ ! -e "/tmp/.X11-unix/X$n" ] && kill -0 $pid 2>/dev/null && [ $tries -lt 100 ]; do
+        sleep 0.1; tries=$((tries+1))
+      done
+      if [ -e "/tmp/.X11-unix/X$n" ] && kill -0 $pid 2>/dev/null; then
+        found=$n
+        echo $pid > "$build/xvfb.pid"
+      else
+        kill $pid >/dev/null 2>&1
+        n=$((n+1))
+      fi
+    done
+    if [ -z "$found" ]; then echo "Xvfb did not start" >&2; exit 1; fi
+    echo ":$found" > "$build/xvfb.display"
     export DISPLAY=$(cat "$build/xvfb.display")
     [ -d "$WINEPREFIX" ] || wineboot -i </dev/null >/dev/null 2>&1
     (wineserver -p </dev/null >/dev/null 2>&1 &)
