@@ -1,0 +1,227 @@
+#include "MeltScreen.h"
+#include "OXEResult.h"
+#include "PictureFile.h"
+#include "SurfaceCopy.h"
+#include "SurfaceLock.h"
+#include "TransitionRandom.h"
+#include <algorithm>
+#include <climits>
+#include <cstdarg>
+#include <cstdint>
+
+MeltScreen::MeltScreen()
+    : wormCount(0), width(0), height(0), ready(false), logFlush(false), logFile(nullptr),
+      pict1(nullptr), pict2(nullptr), finalPicture(nullptr), color1(0xFF000000),
+      color2(0xFF000000), fillMode(0), worms()
+{
+}
+
+MeltScreen::~MeltScreen()
+{
+    ReleaseSurface(pict1);
+    ReleaseSurface(pict2);
+    ReleaseSurface(finalPicture);
+}
+
+int MeltScreen::GetRandomInt(int a, int b)
+{
+    return TransitionRandomInt(a, b);
+}
+
+void MeltScreen::init(int newWormCount, int newWidth, int newHeight, IDirect3DDevice9* device,
+                      D3DFORMAT format)
+{
+    // More than 128 moving columns would run past the column records.
+    wormCount = std::clamp(newWormCount, 0, WormSlots);
+    width = newWidth;
+    height = newHeight;
+    fillMode = 0;
+    // A second init starts afresh instead of leaking the first final picture.
+    ready = false;
+    ReleaseSurface(finalPicture);
+    if (!device || width <= 0 || height <= 0) return;
+    if (FAILED(device->CreateOffscreenPlainSurface(width, height, format, D3DPOOL_SYSTEMMEM,
+                                                   &finalPicture, nullptr))) {
+        finalPicture = nullptr;
+        return;
+    }
+    InitWorms(0);
+    ready = true;
+}
+
+void MeltScreen::InitWorms(int)
+{
+    const int columnWidth = width / WormSlots;
+    for (int i = 0; i < WormSlots; ++i) {
+        simple_worm& worm = worms[i];
+        worm.drop = 0;
+        worm.width = columnWidth;
+        worm.x = i * columnWidth;
+        worm.reserved = 0;
+        worm.speed = int(7.0f * TransitionRandomUnit() + 4.0f);
+    }
+}
+
+void MeltScreen::SetWormsWidth(int w)
+{
+    const int columnWidth = w / WormSlots;
+    for (int i = 0; i < WormSlots; ++i) {
+        worms[i].x = i * columnWidth;
+        worms[i].width = columnWidth;
+    }
+}
+
+void MeltScreen::Simulate(int steps)
+{
+    if (!ready || steps <= 0) return;
+    // steps * speed at once: the same as adding the speed step by step, but bounded so that a
+    // long run cannot wrap a drop round to a negative value.
+    for (int i = 0; i < wormCount; ++i) {
+        simple_worm& worm = worms[i];
+        const long long drop = (long long)worm.drop + (long long)steps * worm.speed;
+        worm.drop = int(std::clamp<long long>(drop, INT_MIN, INT_MAX));
+    }
+}
+
+void MeltScreen::initPicture(IDirect3DSurface9*& picture, advString& file, DWORD color, bool fill,
+                             IDirect3DDevice9* device, D3DFORMAT format)
+{
+    ReleaseSurface(picture);
+    if (!device) return;
+    if (!fill) {
+        picture = CreatePictureFromFile(device, file.GetString(), format);
+        return;
+    }
+    if (FAILED(device->CreateOffscreenPlainSurface(width, height, format, D3DPOOL_SYSTEMMEM,
+                                                   &picture, nullptr))) {
+        picture = nullptr;
+        return;
+    }
+    SurfaceLock lock;
+    if (FAILED(lock.lock(picture, SurfaceLock::ReadWrite, 0))) return;
+    for (int y = 0; y < lock.height(); ++y) std::fill_n(lock.row(y), lock.width(), uint32_t(color));
+}
+
+void MeltScreen::initPict1(advString file, DWORD color, bool fill, IDirect3DDevice9* device,
+                           D3DFORMAT format)
+{
+    initPicture(pict1, file, color, fill, device, format);
+}
+
+void MeltScreen::initPict2(advString file, DWORD color, bool fill, IDirect3DDevice9* device,
+                           D3DFORMAT format)
+{
+    initPicture(pict2, file, color, fill, device, format);
+}
+
+long MeltScreen::SetPicture1(advString file)
+{
+    if (!ready) return OXE_FAIL;
+    return LoadPictureFile(pict1, file.GetString());
+}
+
+long MeltScreen::SetPicture2(advString file)
+{
+    if (!ready) return OXE_FAIL;
+    return LoadPictureFile(pict2, file.GetString());
+}
+
+// Writes pixels [x0, x1) of row y of out: the picture's own pixels where it reaches, the
+// fallback colour where it does not (or where there is no picture at all).
+static void ComposeSpan(uint32_t* out, int x0, int x1, int y, const SurfaceLock& picture,
+                        uint32_t fallback)
+{
+    int x = x0;
+    if (picture.isLocked() && y < picture.height()) {
+        const int end = std::min(x1, picture.width());
+        if (end > x) std::copy(picture.row(y) + x, picture.row(y) + end, out + x);
+        x = std::max(x, end);
+    }
+    std::fill(out + x, out + x1, fallback);
+}
+
+// The final picture, row by row. Column i covers pixels i * c to i * c + c - 1 of every row,
+// c being the common column width that RenderFinalPicture sets from the row pitch. A width of
+// 0 (a pitch below 128 bytes) is taken as 1, and the pixels past the 128th column belong to the
+// last column, so the walk never leaves the column records.
+long MeltScreen::RenderFinalPicture()
+{
+    if (!ready) return OXE_FAIL;
+
+    SurfaceLock first, second, target;
+    if (pict1) {
+        HRESULT hr = first.lock(pict1, SurfaceLock::Read, D3DLOCK_READONLY);
+        if (FAILED(hr)) return hr;
+    }
+    second.lock(pict2, SurfaceLock::Read, D3DLOCK_READONLY); // a missing picture 2 reads as color1
+    HRESULT hr = target.lock(finalPicture, SurfaceLock::ReadWrite, 0);
+    if (FAILED(hr)) return hr;
+
+    SetWormsWidth(target.pitch());
+    const bool colours = fillMode == 0 || fillMode == 1;
+    const bool pictures = fillMode == 2 || fillMode == 3;
+    const int columnWidth = std::max(GetSingleWormWidth(), 1);
+    const int w = std::min(width, target.width());
+    const int h = std::min(height, target.height());
+    for (int y = 0; y < h && (colours || pictures); ++y) {
+        uint32_t* out = target.row(y);
+        for (int column = 0, x0 = 0; x0 < w; ++column, x0 += columnWidth) {
+            const bool last = column == WormSlots - 1;
+            const int x1 = last ? w : std::min(x0 + columnWidth, w);
+            const bool melted = y < worms[column].drop;
+            if (colours)
+                std::fill(out + x0, out + x1, uint32_t(melted ? color1 : color2));
+            else
+                ComposeSpan(out, x0, x1, y, melted ? second : first, melted ? color1 : color2);
+            if (last) break;
+        }
+    }
+    second.unlock();
+    first.unlock();
+    return target.unlock();
+}
+
+void MeltScreen::RenderToBackBuffer(IDirect3DDevice9* device)
+{
+    if (ready) ShowOnBackBuffer(device, finalPicture);
+}
+
+void MeltScreen::Reset(IDirect3DDevice9* device)
+{
+    (void)device; // both surfaces are normally in system memory: the copy goes through the processor
+    if (pict1 && finalPicture) CopySurfacePixels(finalPicture, pict1);
+}
+
+void MeltScreen::CaptureScreenToSurf(IDirect3DDevice9* device, IDirect3DSurface9* surface)
+{
+    if (!ready || !surface) return;
+    IDirect3DSurface9* backBuffer = GetBackBufferZero(device);
+    if (!backBuffer) return;
+    CopyRenderTarget(device, backBuffer, surface);
+    backBuffer->Release();
+}
+
+void MeltScreen::CopyBackBuffer(IDirect3DDevice9* device, int which)
+{
+    IDirect3DSurface9** member = which == 1 ? &pict1 : which == 2 ? &pict2 : which == 3 ? &finalPicture : nullptr;
+    if (!member) return;
+    IDirect3DSurface9* backBuffer = GetBackBufferZero(device);
+    if (!backBuffer) return; // keep what the member held
+    ReleaseSurface(*member);
+    *member = backBuffer; // the reference GetBackBuffer added is now the member's
+}
+
+void MeltScreen::Log(const char* format, ...)
+{
+    if (!logFile || !format) return;
+    char message[256];
+    va_list args;
+    va_start(args, format);
+    vsnprintf(message, sizeof message, format, args);
+    va_end(args);
+    message[sizeof message - 1] = 0;
+    fputs("[EFFECTS_DLL]: ", logFile);
+    fputs(message, logFile);
+    fputs("\n", logFile);
+    if (logFlush) fflush(logFile);
+}

@@ -1,0 +1,164 @@
+#include "Pixelate.h"
+#include "OXEResult.h"
+#include "PictureFile.h"
+#include "SurfaceCopy.h"
+#include "SurfaceLock.h"
+#include <d3dx9.h>
+#include <algorithm>
+
+Pixelate::Pixelate()
+    : source(nullptr), work(nullptr), savedTarget(nullptr), ready(false), width(0), height(0),
+      format(D3DFMT_UNKNOWN), blockSize(32), sourceTarget(nullptr)
+{
+}
+
+Pixelate::~Pixelate()
+{
+    ReleaseSurface(source);
+    ReleaseSurface(work);
+    ReleaseSurface(savedTarget);
+    ReleaseSurface(sourceTarget);
+}
+
+void Pixelate::init(IDirect3DDevice9* device, advString file, bool load)
+{
+    // A second init starts afresh instead of leaking the first pair of surfaces.
+    ReleaseSurface(work);
+    ReleaseSurface(source);
+    ReleaseSurface(sourceTarget);
+    width = height = 0;
+    format = D3DFMT_UNKNOWN;
+    D3DXIMAGE_INFO info;
+    if (device && SUCCEEDED(D3DXGetImageInfoFromFileA(file.GetString(), &info))) {
+        width = int(info.Width);
+        height = int(info.Height);
+        format = info.Format;
+        if (FAILED(device->CreateOffscreenPlainSurface(width, height, format, D3DPOOL_SYSTEMMEM, &work, nullptr)))
+            work = nullptr;
+        if (FAILED(device->CreateOffscreenPlainSurface(width, height, format, D3DPOOL_SYSTEMMEM, &source, nullptr)))
+            source = nullptr;
+        if (load) LoadPictureFile(source, file.GetString());
+    }
+    ready = true;
+}
+
+// to(x, y) = from(x - x mod block, y) over the overlap of the two surfaces. from and to may be
+// the same lock: each stripe's colour is read before the stripe is written.
+static void PixelateRows(const SurfaceLock& from, const SurfaceLock& to, int block)
+{
+    const int w = std::min(from.width(), to.width());
+    const int h = std::min(from.height(), to.height());
+    const int step = std::min(block, w); // a block wider than the picture is one stripe per row
+    for (int y = 0; y < h; ++y) {
+        const uint32_t* in = from.row(y);
+        uint32_t* out = to.row(y);
+        for (int bx = 0; bx < w; bx += step) {
+            const uint32_t colour = in[bx];
+            std::fill(out + bx, out + std::min(bx + step, w), colour);
+        }
+    }
+}
+
+long Pixelate::RenderToBackSurface(IDirect3DDevice9* device, int block)
+{
+    if (!ready) return OXE_FAIL;
+    SurfaceLock from, to;
+    if (source) {
+        HRESULT hr = from.lock(source, SurfaceLock::Read, D3DLOCK_READONLY);
+        if (FAILED(hr)) return hr;
+    }
+    if (work) {
+        HRESULT hr = to.lock(work, SurfaceLock::ReadWrite, 0);
+        if (FAILED(hr)) return hr;
+    }
+    // The walk advances by the block size, so a block below 1 would never end.
+    blockSize = std::max(block, 1);
+    if (from.isLocked() && to.isLocked()) PixelateRows(from, to, blockSize);
+    from.unlock();
+    to.unlock();
+    if (work) ShowOnBackBuffer(device, work);
+    return OXE_OK;
+}
+
+long Pixelate::PixelateBackBuffer(IDirect3DDevice9* device, int block)
+{
+    if (!ready) return OXE_FAIL;
+    if (!work) return D3DERR_INVALIDCALL;
+    IDirect3DSurface9* backBuffer = GetBackBufferZero(device);
+    if (!backBuffer) return D3DERR_INVALIDCALL;
+    HRESULT hr = CopyRenderTarget(device, backBuffer, work);
+    backBuffer->Release();
+    if (FAILED(hr)) return hr;
+
+    blockSize = std::max(block, 1);
+    SurfaceLock pixels;
+    hr = pixels.lock(work, SurfaceLock::ReadWrite, 0);
+    if (FAILED(hr)) return hr;
+    PixelateRows(pixels, pixels, blockSize);
+    hr = pixels.unlock();
+    if (FAILED(hr)) return hr;
+    return ShowOnBackBuffer(device, work);
+}
+
+bool Pixelate::CaptureBackBufferToSurface(IDirect3DDevice9* device)
+{
+    IDirect3DSurface9* target = nullptr;
+    if (device && source && SUCCEEDED(device->GetRenderTarget(0, &target))) {
+        CopyRenderTarget(device, target, source);
+        target->Release();
+    }
+    return true;
+}
+
+void Pixelate::CopyBackBuffeToSrc(IDirect3DDevice9* device)
+{
+    if (!source) return;
+    IDirect3DSurface9* backBuffer = GetBackBufferZero(device);
+    if (!backBuffer) return;
+    bool copied = false;
+    HDC to = nullptr, from = nullptr;
+    if (SUCCEEDED(source->GetDC(&to))) {
+        if (SUCCEEDED(backBuffer->GetDC(&from))) {
+            copied = BitBlt(to, 0, 0, width, height, from, 0, 0, SRCCOPY) != 0;
+            backBuffer->ReleaseDC(from);
+        }
+        source->ReleaseDC(to);
+    }
+    // A back buffer that cannot be locked gives no device context: copy it as a render target.
+    if (!copied) CopyRenderTarget(device, backBuffer, source);
+    backBuffer->Release();
+}
+
+void Pixelate::SaveOldTarget(IDirect3DDevice9* device)
+{
+    ReleaseSurface(savedTarget);
+    if (device && FAILED(device->GetRenderTarget(0, &savedTarget))) savedTarget = nullptr;
+}
+
+void Pixelate::RenderToSrc(IDirect3DDevice9* device)
+{
+    if (!device || !source) return;
+    D3DSURFACE_DESC desc;
+    if (FAILED(source->GetDesc(&desc))) return;
+    // A system-memory surface cannot be a render target: draw into a default-pool copy instead.
+    if (!sourceTarget &&
+        FAILED(device->CreateRenderTarget(desc.Width, desc.Height, desc.Format, D3DMULTISAMPLE_NONE,
+                                          0, FALSE, &sourceTarget, nullptr))) {
+        sourceTarget = nullptr;
+        return;
+    }
+    device->UpdateSurface(source, nullptr, sourceTarget, nullptr);
+    device->SetRenderTarget(0, sourceTarget);
+}
+
+void Pixelate::RestoreOldTarget(IDirect3DDevice9* device)
+{
+    if (!device) return;
+    IDirect3DSurface9* current = nullptr;
+    if (sourceTarget && source && SUCCEEDED(device->GetRenderTarget(0, &current))) {
+        // What was drawn since RenderToSrc goes into source.
+        if (current == sourceTarget) device->GetRenderTargetData(sourceTarget, source);
+        current->Release();
+    }
+    if (savedTarget) device->SetRenderTarget(0, savedTarget);
+}

@@ -1,0 +1,222 @@
+// The dissolve: which pixels change, what they become, and what reaches the back buffer.
+#include <gtest/gtest.h>
+#include "EffectsTestSupport.h"
+#include "FadeScreen.h"
+#include "OXEResult.h"
+
+using namespace effectstest;
+using testsupport::Picture;
+using testsupport::TestDevice;
+
+namespace {
+
+const uint32_t Black = 0xFF000000u;
+const uint32_t Green = 0xFF30C050u;
+const uint32_t Marker = 0xFF123456u; // a back-buffer colour no transition writes
+
+class Fade : public ::testing::Test {
+protected:
+    static void SetUpTestSuite()
+    {
+        device_ = new TestDevice(256, 256);
+        WriteDdsPicture("fade1.dds", 64, 48, Pattern(1));
+        WriteDdsPicture("fade2.dds", 64, 48, Pattern(2));
+        WriteDdsPicture("fade2small.dds", 40, 20, Pattern(2));
+        WriteDdsPicture("fade1alpha.dds", 64, 48, Pattern(1), true);
+    }
+    static void TearDownTestSuite()
+    {
+        delete device_;
+        device_ = nullptr;
+    }
+    void SetUp() override { ASSERT_TRUE(device_->ok()); }
+    IDirect3DDevice9* dev() { return device_->device(); }
+
+    // Initialised 64 x 48 fade with the final picture showing picture 1.
+    void start(FadeScreen& fade, const char* second = "fade2.dds", D3DFORMAT format = D3DFMT_X8R8G8B8)
+    {
+        fade.init(64, 48, "fade1.dds", second, dev(), format);
+        ASSERT_TRUE(fade.ready);
+        fade.RenderPict1ToFinalPicture(dev());
+    }
+    Picture backBufferAfter(FadeScreen& fade)
+    {
+        device_->clear(Marker);
+        fade.RenderToBackBuffer(dev());
+        return device_->read();
+    }
+
+    static TestDevice* device_;
+};
+TestDevice* Fade::device_ = nullptr;
+
+TEST_F(Fade, DoesNothingButFailBeforeInit)
+{
+    FadeScreen fade;
+    EXPECT_FALSE(fade.ready);
+    EXPECT_EQ(fade.color1, Black);
+    EXPECT_EQ(fade.color2, Black);
+    EXPECT_EQ(fade.fillMode, 0);
+    EXPECT_EQ(fade.RenderFinalPicture(10), OXE_FAIL);
+    fade.RenderPict1ToFinalPicture(dev());
+    Picture shown = backBufferAfter(fade);
+    EXPECT_EQ(shown.count(Marker), 256 * 256);
+}
+
+TEST_F(Fade, InitLoadsBothPicturesAndShowsPictureOneOnTheBackBuffer)
+{
+    FadeScreen fade;
+    start(fade);
+    ASSERT_NE(fade.GetPict1(), nullptr);
+    ASSERT_NE(fade.GetPict2(), nullptr);
+    D3DSURFACE_DESC desc;
+    fade.GetPict2()->GetDesc(&desc);
+    EXPECT_EQ(desc.Width, 64u);
+    EXPECT_EQ(desc.Height, 48u);
+    EXPECT_EQ(desc.Format, D3DFMT_X8R8G8B8);
+    EXPECT_EQ(CountMismatches(ReadSurface(fade.GetPict2()), Pattern(2)), 0);
+
+    Picture shown = backBufferAfter(fade);
+    EXPECT_EQ(CountMismatches(shown, Pattern(1), 0, 0, 64, 48), 0);
+    EXPECT_EQ(shown.count(Marker, 64, 0, 256, 256), 192 * 256) << "only the final picture's corner is written";
+    EXPECT_EQ(shown.count(Marker, 0, 48, 64, 256), 64 * 208);
+}
+
+TEST_F(Fade, ZeroPixelsChangeNothing)
+{
+    FadeScreen fade;
+    start(fade);
+    EXPECT_EQ(fade.RenderFinalPicture(0), OXE_OK);
+    EXPECT_EQ(fade.RenderFinalPicture(-5), OXE_OK);
+    EXPECT_EQ(CountMismatches(ReadSurface(fade.finalPicture), Pattern(1)), 0);
+}
+
+// The random draw reaches the last column and the bottom row only for r = 1 (about once in
+// 10001 picks), so after 60000 picks on 64 x 48 every other pixel has been hit many times while
+// those two lines still show picture 1 almost everywhere.
+void ExpectDissolved(const Picture& shown, const PixelRule& target, const char* what)
+{
+    EXPECT_EQ(CountMismatches(shown, target, 0, 0, 63, 47), 0) << what << ": the inner pixels";
+    int lastColumnDone = 0, bottomRowDone = 0;
+    for (int y = 0; y < 48; ++y) {
+        uint32_t p = shown.rgb(63, y);
+        if (p == (target(63, y) & 0xFFFFFF)) ++lastColumnDone;
+        else EXPECT_EQ(p, PatternPixel(63, y, 1) & 0xFFFFFF) << "column 63 row " << y;
+    }
+    for (int x = 0; x < 64; ++x) {
+        uint32_t p = shown.rgb(x, 47);
+        if (p == (target(x, 47) & 0xFFFFFF)) ++bottomRowDone;
+        else EXPECT_EQ(p, PatternPixel(x, 47, 1) & 0xFFFFFF) << "row 47 column " << x;
+    }
+    EXPECT_LT(lastColumnDone, 20) << what;
+    EXPECT_LT(bottomRowDone, 20) << what;
+    EXPECT_EQ(shown.rgb(63, 47), PatternPixel(63, 47, 1) & 0xFFFFFF) << "the corner needs r = 1 twice";
+}
+
+TEST_F(Fade, FillModesZeroAndOneDissolveIntoColorTwo)
+{
+    FadeScreen toBlack;
+    start(toBlack);
+    ASSERT_EQ(toBlack.RenderFinalPicture(60000), OXE_OK);
+    ExpectDissolved(backBufferAfter(toBlack), [](int, int) { return Black; }, "default color2");
+
+    FadeScreen toGreen;
+    start(toGreen);
+    toGreen.fillMode = 1;
+    toGreen.color2 = Green;
+    toGreen.color1 = 0xFFFF0000u; // not used by the fade
+    ASSERT_EQ(toGreen.RenderFinalPicture(60000), OXE_OK);
+    ExpectDissolved(backBufferAfter(toGreen), [](int, int) { return Green; }, "color2 set");
+}
+
+TEST_F(Fade, FillModesTwoAndThreeDissolveIntoPictureTwo)
+{
+    for (int mode : {2, 3}) {
+        FadeScreen fade;
+        start(fade);
+        fade.fillMode = mode;
+        // Spread over frames as a client would: the sum is what counts.
+        for (int frame = 0; frame < 6; ++frame) ASSERT_EQ(fade.RenderFinalPicture(10000), OXE_OK);
+        ExpectDissolved(backBufferAfter(fade), Pattern(2), mode == 2 ? "mode 2" : "mode 3");
+    }
+}
+
+TEST_F(Fade, OtherFillModesLeaveTheFinalPictureAlone)
+{
+    for (int mode : {-1, 4, 100}) {
+        FadeScreen fade;
+        start(fade);
+        fade.fillMode = mode;
+        EXPECT_EQ(fade.RenderFinalPicture(5000), OXE_OK);
+        EXPECT_EQ(CountMismatches(ReadSurface(fade.finalPicture), Pattern(1)), 0) << "mode " << mode;
+    }
+}
+
+TEST_F(Fade, OnePixelPictureAlwaysPicksItsOnlyPixel)
+{
+    WriteDdsPicture("fade1x1a.dds", 1, 1, [](int, int) { return 0xFF102030u; });
+    WriteDdsPicture("fade1x1b.dds", 1, 1, [](int, int) { return 0xFF405060u; });
+    FadeScreen fade;
+    fade.init(1, 1, "fade1x1a.dds", "fade1x1b.dds", dev(), D3DFMT_X8R8G8B8);
+    fade.RenderPict1ToFinalPicture(dev());
+    fade.fillMode = 2;
+    ASSERT_EQ(fade.RenderFinalPicture(1), OXE_OK);
+    EXPECT_EQ(ReadSurface(fade.finalPicture).at(0, 0), 0xFF405060u);
+}
+
+TEST_F(Fade, WherePictureTwoDoesNotReachPixelsTakeColorTwo)
+{
+    FadeScreen fade;
+    start(fade, "fade2small.dds"); // 40 x 20 against a 64 x 48 final picture
+    fade.fillMode = 2;
+    fade.color2 = Green;
+    ASSERT_EQ(fade.RenderFinalPicture(60000), OXE_OK);
+    Picture result = ReadSurface(fade.finalPicture);
+    EXPECT_EQ(CountMismatches(result, Pattern(2), 0, 0, 40, 20), 0);
+    EXPECT_EQ(result.count(Green, 40, 0, 63, 47), 23 * 47);
+    EXPECT_EQ(result.count(Green, 0, 20, 40, 47), 40 * 27);
+
+    FadeScreen missing;
+    start(missing, "no-such-picture.dds");
+    EXPECT_EQ(missing.GetPict2(), nullptr);
+    missing.fillMode = 3;
+    ASSERT_EQ(missing.RenderFinalPicture(60000), OXE_OK);
+    EXPECT_EQ(ReadSurface(missing.finalPicture).count(Black, 0, 0, 63, 47), 63 * 47);
+}
+
+TEST_F(Fade, LockedPictureOneStopsTheFrameWithItsError)
+{
+    FadeScreen fade;
+    start(fade);
+    D3DLOCKED_RECT held;
+    ASSERT_EQ(fade.GetPict1()->LockRect(&held, nullptr, 0), D3D_OK);
+    HRESULT hr = fade.RenderFinalPicture(60000);
+    fade.GetPict1()->UnlockRect();
+    EXPECT_EQ(hr, D3DERR_INVALIDCALL);
+    EXPECT_EQ(CountMismatches(ReadSurface(fade.finalPicture), Pattern(1)), 0);
+    EXPECT_EQ(fade.RenderFinalPicture(1), OXE_OK) << "nothing stays locked after the failure";
+}
+
+TEST_F(Fade, FinalPictureOfSixteenBitsIsRefused)
+{
+    FadeScreen fade;
+    fade.init(64, 48, "fade1.dds", "fade2.dds", dev(), D3DFMT_R5G6B5);
+    ASSERT_TRUE(fade.ready);
+    EXPECT_EQ(fade.RenderFinalPicture(100), OXE_INVALIDPARAM);
+}
+
+TEST_F(Fade, FinalPictureInAnotherFormatOrLargerStillReachesTheBackBuffer)
+{
+    FadeScreen alpha;
+    alpha.init(64, 48, "fade1alpha.dds", "fade2.dds", dev(), D3DFMT_A8R8G8B8);
+    alpha.RenderPict1ToFinalPicture(dev());
+    EXPECT_EQ(CountMismatches(backBufferAfter(alpha), Pattern(1), 0, 0, 64, 48), 0);
+
+    WriteDdsPicture("fadebig.dds", 300, 280, Pattern(1));
+    FadeScreen big;
+    big.init(300, 280, "fadebig.dds", "fade2.dds", dev(), D3DFMT_X8R8G8B8);
+    big.RenderPict1ToFinalPicture(dev());
+    EXPECT_EQ(CountMismatches(backBufferAfter(big), Pattern(1)), 0) << "clipped to 256 x 256";
+}
+
+} // namespace
