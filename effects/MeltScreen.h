@@ -29,7 +29,7 @@ struct simple_worm {
 
 class PELMORA_EFFECTS_API MeltScreen {
 public:
-    static const int WormSlots = 128; // number of column records
+    static constexpr int WormSlots = 128; // number of column records
 
     int wormCount;                    // columns 0 .. wormCount - 1 move; kept within 0 .. 128
     int width;                        // size of the final picture in pixels
