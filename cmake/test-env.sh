@@ -2,6 +2,8 @@
 # Starts or stops the shared environment of one test run: an Xvfb server, the Wine prefix
 # inside the build tree and a persistent wineserver (so each test launch is cheap).
 #   test-env.sh start <build-dir>    test-env.sh stop <build-dir>
+# Run by bash whatever shell started it: closing descriptors above 9 needs bash's redirections.
+if [ -z "${BASH_VERSION:-}" ]; then exec bash "$0" "$@"; fi
 set -u
 action="$1"
 build=$(cd "$2" && pwd)
@@ -16,10 +18,15 @@ stop() {
 }
 
 # The servers started below outlive this script: they must not inherit the pipes of whoever
-# runs it (ctest waits for every writer of its output pipes to close), so close all but 0-2.
-for fd in $(ls /proc/$$/fd); do
-  case "$fd" in 0|1|2) ;; *) eval "exec $fd>&-" 2>/dev/null ;; esac
-done
+# runs it (ctest waits for every writer of its output pipes to close), so each is started
+# through detach, which closes all descriptors but 0-2 in the server's own process only
+# (closing them in this shell could close the descriptor it reads the script from).
+detach() {
+  for fd in $(ls /proc/$BASHPID/fd); do
+    case "$fd" in 0|1|2) ;; *) eval "exec $fd>&-" 2>/dev/null ;; esac
+  done
+  exec "$@"
+}
 
 case "$action" in
   start)
@@ -33,7 +40,7 @@ case "$action" in
     while [ -z "$found" ] && [ $attempts -lt 50 ]; do
       attempts=$((attempts+1))
       if [ -e "/tmp/.X$n-lock" ] || [ -e "/tmp/.X11-unix/X$n" ]; then n=$((n+1)); continue; fi
-      Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
+      detach Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp </dev/null >/dev/null 2>&1 &
       pid=$!
       tries=0
       while [ ! -e "/tmp/.X11-unix/X$n" ] && kill -0 $pid 2>/dev/null && [ $tries -lt 100 ]; do
@@ -50,12 +57,12 @@ case "$action" in
     if [ -z "$found" ]; then echo "Xvfb did not start" >&2; exit 1; fi
     echo ":$found" > "$build/xvfb.display"
     export DISPLAY=$(cat "$build/xvfb.display")
-    [ -d "$WINEPREFIX" ] || wineboot -i </dev/null >/dev/null 2>&1
-    (wineserver -p </dev/null >/dev/null 2>&1 &)
+    [ -d "$WINEPREFIX" ] || (detach wineboot -i </dev/null >/dev/null 2>&1)
+    (detach wineserver -p </dev/null >/dev/null 2>&1 &)
     # Start the prefix's background services here, with their output going nowhere: started
     # by the first test program instead, they would inherit its output pipe and keep ctest
     # waiting for that pipe to close until the persistent server ends.
-    wineboot </dev/null >/dev/null 2>&1
+    (detach wineboot </dev/null >/dev/null 2>&1)
     echo "test environment: DISPLAY=$DISPLAY WINEPREFIX=$WINEPREFIX"
     ;;
   stop)
