@@ -65,7 +65,7 @@ static D3DMATERIAL9 MakeMaterial(const D3DCOLORVALUE* ambient, const D3DCOLORVAL
     return m;
 }
 
-OXED3DSkinManager::OXED3DSkinManager(IDirect3DDevice9* device, FILE* log)
+OXED3DSkinManager::OXED3DSkinManager(IDirect3DDevice9* device, OXELog* log)
     : m_nNumSkins(0), m_nNumMaterials(0), m_nNumTextures(0), m_pMaterials(nullptr),
       m_pTextures(nullptr), m_pSkins(nullptr), m_pDevice(device), m_pLog(log)
 {
@@ -86,8 +86,7 @@ void OXED3DSkinManager::Log(const char* format, ...)
     va_start(args, format);
     vsnprintf(buffer, sizeof buffer, format, args);
     va_end(args);
-    fprintf(m_pLog, "[OXED3DSkinMn]: %s\n", buffer);
-    fflush(m_pLog);
+    m_pLog->WriteText(OXE_LOG_SKINMAN, buffer);
 }
 
 bool OXED3DSkinManager::GrowMaterials() { return GrowList(m_pMaterials, m_nNumMaterials); }

@@ -4,12 +4,12 @@
 // ReleaseAll empties the lists.
 #pragma once
 #include "OXESkinManager.h"
-#include <cstdio>
+#include "OXELog.h"
 
 class OXED3DSkinManager : public OXESkinManager {
 public:
     // Keeps the device (textures are created on it) and the render device's log (not owned).
-    OXED3DSkinManager(IDirect3DDevice9* device, FILE* log);
+    OXED3DSkinManager(IDirect3DDevice9* device, OXELog* log);
     ~OXED3DSkinManager() override;
 
     HRESULT CreateSkin(const D3DCOLORVALUE* ambient, const D3DCOLORVALUE* diffuse,
@@ -61,5 +61,5 @@ private:
     TextureRecord* m_pTextures;     // texture list, grown in place by 50 records
     SkinRecord* m_pSkins;           // skin list, grown in place by 50 records
     IDirect3DDevice9* m_pDevice;    // device the textures are created on (not owned)
-    FILE* m_pLog;                   // the render device's log (not owned)
+    OXELog* m_pLog;                 // the render device's log (not owned)
 };

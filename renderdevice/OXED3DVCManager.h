@@ -4,7 +4,7 @@
 #pragma once
 #include "OXEVertexCacheManager.h"
 #include "OXESkinManager.h"
-#include <cstdio>
+#include "OXELog.h"
 
 class OXERenderDevice;
 class OXED3DSkinManager;
@@ -35,7 +35,7 @@ public:
     // Keeps the four references (none owned) and creates the 60 caches with their buffers.
     // The render device is the OXED3D that owns this manager.
     OXED3DVCManager(IDirect3DDevice9* device, OXERenderDevice* renderDevice,
-                    OXESkinManager* skinManager, FILE* log);
+                    OXESkinManager* skinManager, OXELog* log);
     ~OXED3DVCManager() override;
 
     HRESULT CreateStaticBuffer(UINT kind, UINT skinId, UINT vertexCount, UINT indexCount,
@@ -62,7 +62,13 @@ public:
     // Shared with the caches.
     OXERenderDevice* GetRenderDevice() const { return m_pRenderDevice; }
     UINT GetActiveCache() const { return m_nActiveCache; }
-    void SetActiveCache(UINT cacheId) { m_nActiveCache = cacheId; }
+    // A cache bound its buffers: it is the active cache, and the separate index buffer is no
+    // longer bound.
+    void SetActiveCache(UINT cacheId)
+    {
+        m_nActiveCache = cacheId;
+        m_nActiveIndexBuffer = NoId;
+    }
     // Puts a skin in force: material (or wire material), textures and alpha states.
     // disableStage1 also disables stage 1 in the non-solid modes (the static draws do).
     void ApplySkin(const SkinRecord& skin, bool shaders, bool disableStage1);
@@ -73,17 +79,18 @@ private:
     static const UINT kCachesPerKind = 10;
     static const UINT kMaxBuffers = 65534;
 
-    HRESULT BindStaticBuffer(UINT id, bool bindOwnIndices);
+    bool IsKnownSkin(UINT skinId);
+    void BindStaticBuffer(UINT id, bool bindOwnIndices);
     void PutSkinInForce(UINT skinId, bool shaders);
-    HRESULT DrawStatic(const StaticBufferRecord& sb, bool indexed, UINT indexCount,
-                       UINT primitiveCount);
+    void ApplyStaticFlags();
     void SetImmediateMaterial(const D3DCOLORVALUE& color);
+    IDirect3DTexture9* TextureOf(UINT textureId) const;
     void Log(const char* format, ...);
 
     OXESkinManager* m_pSkinMan;               // materials and skins (not owned)
     IDirect3DDevice9* m_pDevice;              // the Direct3D device (not owned)
     OXERenderDevice* m_pRenderDevice;         // render mode, shader path, current skin (not owned)
-    FILE* m_pLog;                             // the render device's log (not owned)
+    OXELog* m_pLog;                           // the render device's log (not owned)
     StaticBufferRecord* m_pStaticBuffers;     // static buffer list, grown by 50 records
     IndexBufferRecord* m_pIndexBuffers;       // separate index buffer list, grown by 50 records
     UINT m_nNumStaticBuffers;                 // records in m_pStaticBuffers

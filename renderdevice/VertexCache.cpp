@@ -1,10 +1,11 @@
 #include "VertexCache.h"
 #include "OXED3DVCManager.h"
+#include "OXERenderDevice.h"
 #include "OXEResult.h"
 #include <cstring>
 
 VertexCache::VertexCache(IDirect3DDevice9* device, OXESkinManager* skinManager,
-                         OXED3DVCManager* owner, UINT cacheId, UINT stride, DWORD fvf, FILE* log)
+                         OXED3DVCManager* owner, UINT cacheId, UINT stride, DWORD fvf, OXELog* log)
     : m_pVB(nullptr), m_pIB(nullptr), m_pDevice(device), m_pSkinMan(skinManager), m_pOwner(owner),
       m_nSkinId(NoId), m_nCacheId(cacheId), m_dwFVF(fvf), m_pLog(log),
       m_nMaxVertices(kVertexCapacity), m_nMaxIndices(kIndexCapacity), m_nNumVertices(0),
@@ -28,11 +29,91 @@ VertexCache::~VertexCache()
     if (m_pIB) m_pIB->Release();
 }
 
-HRESULT VertexCache::AppendGeometry(UINT, UINT, const void*, const WORD*, bool)
+HRESULT VertexCache::SetSkin(UINT skinId, bool shaders)
 {
-    return OXE_FAIL;
+    const SkinRecord skin = m_pSkinMan->GetSkinRecord(skinId);
+    // The old batch must be drawn under the old skin; if it cannot be, the cache keeps both.
+    if (!IsEmpty() && FAILED(FlushCache(shaders))) return OXE_FAIL;
+    m_Skin = skin;
+    m_nSkinId = skinId;
+    m_pOwner->SetActiveCache(NoId); // the new skin must be put in force again
+    return OXE_OK;
 }
 
-HRESULT VertexCache::FlushCache(bool) { return OXE_FAIL; }
+HRESULT VertexCache::AppendGeometry(UINT vertexCount, UINT indexCount, const void* vertices,
+                                    const WORD* indices, bool shaders)
+{
+    const UINT n = indices ? indexCount : vertexCount;
+    if (vertexCount > m_nMaxVertices || n > m_nMaxIndices) return OXE_BUFFERSIZE;
+    if (vertexCount == 0) return OXE_OK; // nothing to batch
+    if (!vertices) return OXE_INVALIDPARAM;
+    // An index outside the new vertices would reach geometry of other batches, or none.
+    for (UINT i = 0; indices && i < n; ++i)
+        if (indices[i] >= vertexCount) return OXE_INVALIDPARAM;
 
-void VertexCache::SetSkin(UINT, bool) {}
+    if (m_nNumVertices + vertexCount > m_nMaxVertices || m_nNumIndices + n > m_nMaxIndices) {
+        if (FAILED(FlushCache(shaders))) return OXE_FAIL;
+    }
+    if (!m_pVB || !m_pIB) return OXE_BUFFERLOCK;
+
+    // The first append after a flush discards the buffers; later ones only add behind the data
+    // already batched, which the device may still be reading.
+    const DWORD flags = IsEmpty() ? D3DLOCK_DISCARD : D3DLOCK_NOOVERWRITE;
+    void* vdst = nullptr;
+    void* idst = nullptr;
+    if (FAILED(m_pVB->Lock(m_nNumVertices * m_nStride, vertexCount * m_nStride, &vdst, flags)))
+        return OXE_BUFFERLOCK;
+    if (FAILED(m_pIB->Lock(m_nNumIndices * sizeof(WORD), n * sizeof(WORD), &idst, flags))) {
+        m_pVB->Unlock();
+        return OXE_BUFFERLOCK;
+    }
+    memcpy(vdst, vertices, size_t(vertexCount) * m_nStride);
+    WORD* out = static_cast<WORD*>(idst);
+    const UINT base = m_nNumVertices;
+    for (UINT i = 0; i < n; ++i) out[i] = WORD(base + (indices ? indices[i] : i));
+    m_nNumIndices += n;
+    m_nNumVertices += vertexCount;
+    m_pVB->Unlock();
+    m_pIB->Unlock();
+    return OXE_OK;
+}
+
+HRESULT VertexCache::FlushCache(bool shaders)
+{
+    if (IsEmpty()) return OXE_OK;
+    OXERenderDevice* rd = m_pOwner->GetRenderDevice();
+
+    if (m_pOwner->GetActiveCache() != m_nCacheId) {
+        if (!shaders) m_pDevice->SetFVF(m_dwFVF);
+        m_pDevice->SetIndices(m_pIB);
+        m_pDevice->SetStreamSource(0, m_pVB, 0, m_nStride);
+        m_pOwner->SetActiveCache(m_nCacheId);
+    }
+    if (rd->GetCurrentSkin() != m_nSkinId) {
+        m_pOwner->ApplySkin(m_Skin, shaders, false);
+        rd->SetCurrentSkin(m_nSkinId);
+    }
+
+    D3DPRIMITIVETYPE type;
+    UINT primitives;
+    switch (rd->GetRenderMode()) {
+    case 7: type = D3DPT_POINTLIST; primitives = m_nNumVertices; break;
+    case 8: type = D3DPT_LINELIST; primitives = m_nNumIndices / 2; break;
+    case 10: // a strip through n points has n - 1 segments; it reads one index per point
+        type = D3DPT_LINESTRIP;
+        primitives = (m_nNumIndices < m_nNumVertices ? m_nNumIndices : m_nNumVertices);
+        primitives = primitives ? primitives - 1 : 0;
+        break;
+    default: type = D3DPT_TRIANGLELIST; primitives = m_nNumIndices / 3; break;
+    }
+    // A batch too small for one primitive of the mode has nothing to draw.
+    if (primitives > 0) {
+        HRESULT hr = type == D3DPT_POINTLIST
+                         ? m_pDevice->DrawPrimitive(type, 0, primitives)
+                         : m_pDevice->DrawIndexedPrimitive(type, 0, 0, m_nNumVertices, 0, primitives);
+        if (FAILED(hr)) return OXE_FAIL;
+    }
+    m_nNumVertices = 0;
+    m_nNumIndices = 0;
+    return OXE_OK;
+}

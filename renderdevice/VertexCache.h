@@ -2,7 +2,7 @@
 // and one skin accumulates here until the cache is flushed as one draw call.
 #pragma once
 #include "OXESkinManager.h"
-#include <cstdio>
+#include "OXELog.h"
 
 class OXED3DVCManager;
 
@@ -14,7 +14,7 @@ public:
     // Creates the buffers for 3000 vertices of the given stride and 4500 16-bit indices in the
     // default pool; a buffer that cannot be created stays null and every append then fails.
     VertexCache(IDirect3DDevice9* device, OXESkinManager* skinManager, OXED3DVCManager* owner,
-                UINT cacheId, UINT stride, DWORD fvf, FILE* log);
+                UINT cacheId, UINT stride, DWORD fvf, OXELog* log);
     ~VertexCache();
     VertexCache(const VertexCache&) = delete;
     VertexCache& operator=(const VertexCache&) = delete;
@@ -25,8 +25,9 @@ public:
                            const WORD* indices, bool shaders);
     // Draws the batch (binding the buffers and the skin when needed) and empties the cache.
     HRESULT FlushCache(bool shaders);
-    // Takes over a skin: flushes what is batched under the old one first.
-    void SetSkin(UINT skinId, bool shaders);
+    // Takes over a skin: flushes what is batched under the old one first (a failing flush
+    // leaves the cache as it was and returns 0x82000001).
+    HRESULT SetSkin(UINT skinId, bool shaders);
 
     bool IsEmpty() const { return m_nNumVertices == 0; }
     UINT GetSkinId() const { return m_nSkinId; }
@@ -44,7 +45,7 @@ private:
     UINT m_nSkinId;                    // id of that skin; NoId at start
     UINT m_nCacheId;                   // 1..60, unique
     DWORD m_dwFVF;                     // fixed-function vertex format of the kind
-    FILE* m_pLog;                      // the render device's log (not owned)
+    OXELog* m_pLog;                    // the render device's log (not owned)
     UINT m_nMaxVertices;               // 3000
     UINT m_nMaxIndices;                // 4500
     UINT m_nNumVertices;               // vertices batched since the last flush
