@@ -98,6 +98,13 @@ static void UpdatePlay(OXEInputDevice* input)
     if (inputTimer.getElapsedTimeInMilliSec() >= kInputIntervalMs) {
         ActOnPlayKey(PollKey(input));
         Restart(inputTimer);
+        // A move that brings the piece to rest in the top row ends the game here, before the
+        // fall step of the same frame could lock it (with blocks above the well that no cell
+        // can hold) and hand the game-over test a fresh piece instead.
+        if (IsGameOver()) {
+            game.gameOver = true;
+            return;
+        }
     }
     if (fallTimer.getElapsedTimeInMilliSec() >= kFallIntervalMs) {
         StepDown();

@@ -286,6 +286,20 @@ TEST_F(Flow, PieceRestingInTheTopRowEndsTheGame)
     EXPECT_FALSE(quit);
 }
 
+TEST_F(Flow, MovingToRestInTheTopRowEndsTheGameBeforeTheFallStep)
+{
+    StartPlay();
+    // An upward line in column 4, rows -2..1; one column right it rests on (5, 2).
+    SetPiece(0, 4, 1, {{0, 0}, {0, -1}, {0, -2}, {0, -3}});
+    Fill(5, 2);
+    input.Hold(kGameKeyRight);
+    Frame(500); // the key poll and the fall step are both due in this frame
+    EXPECT_EQ(CurrentMode(), kModeGameOver);
+    EXPECT_EQ(game.current.x, 5);
+    EXPECT_EQ(game.score, 0); // not locked
+    EXPECT_EQ(OccupiedCount(), 1);
+}
+
 TEST_F(Flow, FullRowsGoAtTheStartOfTheNextFrame)
 {
     StartPlay();
