@@ -1,0 +1,195 @@
+// Batching benchmark: many small quads over ten skins drawn through the vertex cache manager
+// (RenderDynamic, then FlushAll once per frame) against the same quads drawn one
+// DrawIndexedPrimitiveUP each with their material set before every draw. Both run in the same
+// process on the same device; the figures and their ratio are printed, and the two pictures
+// are compared so that the faster path is known to draw the same thing.
+#include <windows.h>
+#include <d3d9.h>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <vector>
+#include "OXED3D.h"
+#include "OXESkinManager.h"
+#include "OXEVertexCacheManager.h"
+
+static const int kQuads = 10000;
+static const int kSkins = 10;
+static const int kFrames = 20;
+static const int kWidth = 640, kHeight = 480;
+
+static LRESULT CALLBACK WindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp)
+{
+    return DefWindowProcA(hwnd, msg, wp, lp);
+}
+
+static HWND MakeWindow()
+{
+    WNDCLASSA wc = {};
+    wc.lpfnWndProc = WindowProc;
+    wc.hInstance = GetModuleHandleA(nullptr);
+    wc.lpszClassName = "BatchingBench";
+    RegisterClassA(&wc);
+    return CreateWindowA("BatchingBench", "BatchingBench", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0,
+                         kWidth, kHeight, nullptr, nullptr, wc.hInstance, nullptr);
+}
+
+static double Seconds()
+{
+    LARGE_INTEGER f, c;
+    QueryPerformanceFrequency(&f);
+    QueryPerformanceCounter(&c);
+    return double(c.QuadPart) / double(f.QuadPart);
+}
+
+// Waits for the device to finish and sums the back buffer, by reading it into system memory.
+static unsigned long long ReadAndSum(IDirect3DDevice9* device)
+{
+    IDirect3DSurface9* target = nullptr;
+    IDirect3DSurface9* copy = nullptr;
+    unsigned long long sum = 0;
+    if (FAILED(device->GetRenderTarget(0, &target))) return 0;
+    D3DSURFACE_DESC desc;
+    target->GetDesc(&desc);
+    if (SUCCEEDED(device->CreateOffscreenPlainSurface(desc.Width, desc.Height, desc.Format,
+                                                      D3DPOOL_SYSTEMMEM, &copy, nullptr)) &&
+        SUCCEEDED(device->GetRenderTargetData(target, copy))) {
+        D3DLOCKED_RECT lr;
+        if (SUCCEEDED(copy->LockRect(&lr, nullptr, D3DLOCK_READONLY))) {
+            for (UINT y = 0; y < desc.Height; ++y) {
+                const DWORD* row = reinterpret_cast<const DWORD*>(static_cast<BYTE*>(lr.pBits) + y * lr.Pitch);
+                for (UINT x = 0; x < desc.Width; ++x) sum = sum * 31 + (row[x] & 0xFFFFFF);
+            }
+            copy->UnlockRect();
+        }
+    }
+    if (copy) copy->Release();
+    target->Release();
+    return sum;
+}
+
+struct Scene {
+    std::vector<OXEVertexLit> vertices; // 4 per quad, clip space
+    std::vector<UINT> skinOfQuad;       // skin id of each quad (interleaved: quad i has skin i % 10)
+    std::vector<D3DMATERIAL9> materials;
+};
+
+static Scene MakeScene(OXESkinManager* skins, std::vector<UINT>& skinIds)
+{
+    Scene s;
+    const D3DCOLORVALUE black = {0, 0, 0, 1};
+    for (int k = 0; k < kSkins; ++k) {
+        const D3DCOLORVALUE c = {float(k + 1) / kSkins, float(kSkins - k) / kSkins, float(k % 3) / 2.0f, 1};
+        UINT id = 0;
+        skins->CreateSkin(&c, &c, &black, &black, 0.0f, &id);
+        skinIds.push_back(id);
+        s.materials.push_back(skins->GetMaterialRecord(skins->GetSkinRecord(id).material));
+    }
+    // A 100 x 100 grid of small quads over the screen.
+    const float step = 2.0f / 100.0f, size = step * 0.8f;
+    for (int i = 0; i < kQuads; ++i) {
+        const float x = -1.0f + (i % 100) * step, y = -1.0f + (i / 100) * step;
+        s.vertices.push_back({x, y + size, 0.5f, 0xFFFFFFFF, 0, 0});
+        s.vertices.push_back({x + size, y + size, 0.5f, 0xFFFFFFFF, 1, 0});
+        s.vertices.push_back({x, y, 0.5f, 0xFFFFFFFF, 0, 1});
+        s.vertices.push_back({x + size, y, 0.5f, 0xFFFFFFFF, 1, 1});
+        s.skinOfQuad.push_back(skinIds[i % kSkins]);
+    }
+    return s;
+}
+
+static void PlainStates(IDirect3DDevice9* d)
+{
+    D3DMATRIX identity = {};
+    identity._11 = identity._22 = identity._33 = identity._44 = 1.0f;
+    d->SetTransform(D3DTS_WORLD, &identity);
+    d->SetTransform(D3DTS_VIEW, &identity);
+    d->SetTransform(D3DTS_PROJECTION, &identity);
+    d->SetRenderState(D3DRS_CULLMODE, D3DCULL_NONE);
+    d->SetRenderState(D3DRS_ZENABLE, FALSE);
+    d->SetRenderState(D3DRS_LIGHTING, TRUE);
+    d->SetRenderState(D3DRS_AMBIENT, 0xFFFFFFFF);
+    d->SetTexture(0, nullptr);
+    d->SetVertexShader(nullptr);
+    d->SetPixelShader(nullptr);
+}
+
+int main()
+{
+    HWND window = MakeWindow();
+    OXED3D* rd = new OXED3D(GetModuleHandleA(nullptr));
+    if (!window || FAILED(rd->Init(window, 16, 8, false, false))) {
+        printf("bench_batching: the render device did not start\n");
+        return 1;
+    }
+    rd->m_usingShaders = false; // both paths draw with the fixed-function pipeline
+    IDirect3DDevice9* device = rd->GetD3DDevice();
+    OXESkinManager* skins = rd->GetSkinManager();
+    OXEVertexCacheManager* vc = rd->GetVertexCacheManager();
+    if (!device || !skins || !vc) {
+        printf("bench_batching: no device or managers\n");
+        return 1;
+    }
+    std::vector<UINT> skinIds;
+    Scene scene = MakeScene(skins, skinIds);
+    static const WORD quadIndices[6] = {0, 1, 2, 2, 1, 3};
+
+    auto batched = [&]() {
+        for (int i = 0; i < kQuads; ++i)
+            vc->RenderDynamic(OXE_VERTEX_LIT, 4, 6, &scene.vertices[size_t(i) * 4], quadIndices,
+                              scene.skinOfQuad[i]);
+        vc->FlushAll();
+    };
+    auto oneByOne = [&]() {
+        device->SetFVF(0x142);
+        for (int i = 0; i < kQuads; ++i) {
+            device->SetMaterial(&scene.materials[i % kSkins]);
+            device->DrawIndexedPrimitiveUP(D3DPT_TRIANGLELIST, 0, 4, 2, quadIndices, D3DFMT_INDEX16,
+                                           &scene.vertices[size_t(i) * 4], sizeof(OXEVertexLit));
+        }
+    };
+    // One frame: clear, draw, end, wait for the picture. Returns its checksum.
+    auto frame = [&](auto draw) {
+        device->Clear(0, nullptr, D3DCLEAR_TARGET, 0xFF000000, 1.0f, 0);
+        device->BeginScene();
+        PlainStates(device);
+        vc->InvalidateStates();
+        draw();
+        device->EndScene();
+        return ReadAndSum(device);
+    };
+
+    // Warm-up, and the two pictures compared.
+    const unsigned long long sumBatched = frame(batched);
+    const unsigned long long sumOneByOne = frame(oneByOne);
+
+    auto nothing = []() {};
+    double tBatched = 0, tOneByOne = 0, tEmpty = 0;
+    for (int f = 0; f < kFrames; ++f) {
+        double t0 = Seconds();
+        frame(batched);
+        double t1 = Seconds();
+        frame(oneByOne);
+        double t2 = Seconds();
+        frame(nothing);
+        double t3 = Seconds();
+        tBatched += t1 - t0;
+        tOneByOne += t2 - t1;
+        tEmpty += t3 - t2;
+    }
+    tBatched /= kFrames;
+    tOneByOne /= kFrames;
+    tEmpty /= kFrames;
+    printf("bench_batching: %d quads over %d skins, %d frames each, frame = clear + draw + read-back\n",
+           kQuads, kSkins, kFrames);
+    printf("  reference, one DrawIndexedPrimitiveUP per quad: %8.3f ms per frame\n", tOneByOne * 1000.0);
+    printf("  vertex cache manager, RenderDynamic + FlushAll: %8.3f ms per frame\n", tBatched * 1000.0);
+    printf("  empty frame (clear + read-back only):           %8.3f ms per frame\n", tEmpty * 1000.0);
+    printf("  ratio reference / batched: %.2f (whole frames), %.2f (drawing alone)\n",
+           tBatched > 0 ? tOneByOne / tBatched : 0.0,
+           tBatched - tEmpty > 0 ? (tOneByOne - tEmpty) / (tBatched - tEmpty) : 0.0);
+    printf("  pictures equal: %s\n", sumBatched == sumOneByOne ? "yes" : "NO");
+    delete rd;
+    DestroyWindow(window);
+    return 0;
+}
