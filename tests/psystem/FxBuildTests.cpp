@@ -1,0 +1,135 @@
+// The effect tool's reader and writer: bad sources are refused with the file, the line and what
+// is wrong; the constant table it splices into a shader is the one D3DX reads back.
+#include <gtest/gtest.h>
+#include <d3dx9.h>
+#include "FxSource.h"
+#include "FxWriter.h"
+
+namespace {
+
+std::string ErrorOf(const std::string& text)
+{
+    FxEffect fx;
+    std::string error;
+    if (ParseEffectSource(text, "t.fxs", fx, error)) return "(accepted)";
+    return error;
+}
+
+const char* kGood =
+    "param float4x4 gWVP\n"
+    "param texture gTex\n"
+    "sampler S gTex MinFilter=2\n"
+    "technique T\n"
+    "pass P0\n"
+    "state PointSize = 4.0\n"
+    "state ZEnable = true\n"
+    "vertexshader\n"
+    "  bind gWVP c0\n"
+    "  vs_2_0 // version\n"
+    "  dcl_position v0\n"
+    "  m4x4 oPos, v0, c0\n"
+    "end\n";
+
+} // namespace
+
+TEST(FxSource, ReadsParametersStatesAndShaderBlocks)
+{
+    FxEffect fx;
+    std::string error;
+    ASSERT_TRUE(ParseEffectSource(kGood, "t.fxs", fx, error)) << error;
+    ASSERT_EQ(fx.params.size(), 3u);
+    EXPECT_EQ(fx.params[2].kind, FxParamKind::Sampler);
+    EXPECT_EQ(fx.params[2].texture, "gTex");
+    ASSERT_EQ(fx.params[2].states.size(), 1u);
+    EXPECT_EQ(fx.params[2].states[0].op, 170);
+    const FxPass& p = fx.techniques.at(0).passes.at(0);
+    ASSERT_EQ(p.states.size(), 2u);
+    float f = 4.0f;
+    EXPECT_EQ(p.states[0].value, *reinterpret_cast<uint32_t*>(&f)) << "float states keep the float's bits";
+    EXPECT_EQ(p.states[1].value, 1u);
+    EXPECT_TRUE(p.vertexShader.present);
+    EXPECT_FALSE(p.pixelShader.present);
+    EXPECT_EQ(p.vertexShader.text.find("bind"), std::string::npos);
+    EXPECT_EQ(p.vertexShader.text.find("version"), std::string::npos) << "comments are removed";
+    ASSERT_EQ(p.vertexShader.bindings.size(), 1u);
+    EXPECT_EQ(p.vertexShader.bindings[0].reg, 0);
+}
+
+TEST(FxSource, BadSourcesNameTheLineAndTheFault)
+{
+    struct Case { std::string text; std::string expect; };
+    const Case cases[] = {
+        {"", "t.fxs:0: the effect has no technique"},
+        {"param float4x4 gWVP\nparam float gWVP\ntechnique T\npass P\n", "t.fxs:2: parameter 'gWVP' declared twice"},
+        {"param double x\n", "t.fxs:1: unknown parameter type 'double'"},
+        {"technique T\n", "technique 'T' has no pass"},
+        {"technique T\ntechnique U\npass P\n", "t.fxs:2: technique 'T' has no pass"},
+        {"pass P\n", "t.fxs:1: pass 'P' outside a technique"},
+        {"technique T\npass P\nstate Blubb = 1\n", "t.fxs:3: unknown render state 'Blubb'"},
+        {"technique T\npass P\nstate PointSize = big\n", "t.fxs:3: bad value 'big' for PointSize (a float)"},
+        {"technique T\npass P\nstate ZEnable 1\n", "t.fxs:3: expected: state <Name> = <value>"},
+        {"technique T\npass P\nvertexshader\nvs_2_0\n", "t.fxs:3: shader block not closed with 'end'"},
+        {"technique T\npass P\npixelshader\nend\n", "t.fxs:3: empty shader block"},
+        {"technique T\npass P\nvertexshader\nbind gNone c0\n", "t.fxs:4: bind names unknown parameter 'gNone'"},
+        {"param float a\ntechnique T\npass P\nvertexshader\nbind a s0\n", "t.fxs:5: only a sampler binds to an s register"},
+        {"param float a\ntechnique T\npass P\nvertexshader\nbind a c\n", "t.fxs:5: expected: bind <param> c<N> | s<N>"},
+        {"param float a\nsampler S a\n", "t.fxs:2: sampler 'S' needs a texture parameter, 'a' is none"},
+        {"param texture t\nsampler S t Wrap=1\n", "t.fxs:2: unknown sampler state 'Wrap'"},
+        {"technique T\npass P\nvertexshader\nvs_2_0\nend\nvertexshader\n", "t.fxs:6: pass 'P' has a second vertexshader"},
+        {"state ZEnable = 1\n", "t.fxs:1: state outside a pass"},
+        {"param float 9x\n", "t.fxs:1: '9x' is not a valid name"},
+        {"technique T\npass P\nfoo\n", "t.fxs:3: unknown keyword 'foo'"},
+    };
+    for (const Case& c : cases) EXPECT_NE(ErrorOf(c.text).find(c.expect), std::string::npos) << c.text << "\n-> " << ErrorOf(c.text);
+}
+
+TEST(FxWriter, SplicedConstantTableIsReadByD3DX)
+{
+    FxEffect fx;
+    std::string error;
+    ASSERT_TRUE(ParseEffectSource(
+        "param float4x4 gWVP\nparam float3 gEye\nparam int gH\nparam texture gTex\nsampler S gTex\n"
+        "technique T\npass P\n", "t.fxs", fx, error)) << error;
+    const char* vs = "vs_2_0\ndcl_position v0\nm4x4 oPos, v0, c0\nmov oT0, c4\nmov oT1, c7\n";
+    ID3DXBuffer* code = nullptr;
+    ASSERT_EQ(D3DXAssembleShader(vs, UINT(strlen(vs)), nullptr, nullptr, 0, &code, nullptr), D3D_OK);
+    std::vector<uint32_t> in(code->GetBufferSize() / 4), out;
+    memcpy(in.data(), code->GetBufferPointer(), in.size() * 4);
+    code->Release();
+    std::vector<FxBinding> b = {{"gWVP", false, 0}, {"gEye", false, 4}, {"gH", false, 7}, {"S", true, 2}};
+    ASSERT_TRUE(SpliceConstantTable(in, b, fx, out, error)) << error;
+    EXPECT_EQ(out[0], in[0]);
+    EXPECT_EQ(std::vector<uint32_t>(out.end() - (in.size() - 1), out.end()),
+              std::vector<uint32_t>(in.begin() + 1, in.end())) << "the instructions follow unchanged";
+
+    ID3DXConstantTable* table = nullptr;
+    ASSERT_EQ(D3DXGetShaderConstantTable((const DWORD*)out.data(), &table), D3D_OK);
+    D3DXCONSTANTTABLE_DESC td = {};
+    table->GetDesc(&td);
+    EXPECT_EQ(td.Constants, 4u);
+    struct Want { const char* name; D3DXREGISTER_SET set; UINT reg, count; D3DXPARAMETER_CLASS cls; };
+    const Want want[] = {{"gWVP", D3DXRS_FLOAT4, 0, 4, D3DXPC_MATRIX_COLUMNS}, {"gEye", D3DXRS_FLOAT4, 4, 1, D3DXPC_VECTOR},
+                         {"gH", D3DXRS_FLOAT4, 7, 1, D3DXPC_SCALAR}, {"S", D3DXRS_SAMPLER, 2, 1, D3DXPC_OBJECT}};
+    for (const Want& w : want) {
+        D3DXHANDLE h = table->GetConstantByName(nullptr, w.name);
+        ASSERT_NE(h, nullptr) << w.name;
+        D3DXCONSTANT_DESC d = {};
+        UINT n = 1;
+        table->GetConstantDesc(h, &d, &n);
+        EXPECT_EQ(d.RegisterSet, w.set) << w.name;
+        EXPECT_EQ(d.RegisterIndex, w.reg) << w.name;
+        EXPECT_EQ(d.RegisterCount, w.count) << w.name;
+        EXPECT_EQ(d.Class, w.cls) << w.name;
+    }
+    table->Release();
+}
+
+TEST(FxWriter, RefusesBytecodeWithoutAVersionToken)
+{
+    FxEffect fx;
+    std::vector<uint32_t> out;
+    std::string error;
+    EXPECT_FALSE(SpliceConstantTable({0x12345678u, 0x0000FFFFu}, {}, fx, out, error));
+    EXPECT_FALSE(SpliceConstantTable({}, {}, fx, out, error));
+    EXPECT_NE(error.find("version token"), std::string::npos);
+}
