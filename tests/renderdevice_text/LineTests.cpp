@@ -1,7 +1,9 @@
 // Lines, rectangles and points of the render device, checked on the pixels a real device drew,
 // and the device states around the line drawing.
 #include "TextTestDevice.h"
+#include "RecordingDevice.h"
 #include <cmath>
+#include <cstring>
 #include <vector>
 
 using namespace testsupport;
@@ -223,4 +225,40 @@ TEST_F(LineDrawing, PointsGoThroughTheCurrentTransforms)
     EXPECT_EQ(p.rgb(37, 41), 0xFF0000u);
     EXPECT_EQ(p.rgb(500, 300), 0xFF0000u);
     EXPECT_EQ(LitPixels(p), 2);
+}
+
+TEST_F(LineDrawing, OutlineEdgesComeBottomTopLeftRightAndAFlatFillIsOneLine)
+{
+    // Where the line object refuses to draw (here), every line is one strip of four
+    // pre-transformed vertices; the recording shows each line's centre and width.
+    IDirect3DDevice9* real = dev()->m_device;
+    RecordingDevice proxy(real);
+    dev()->m_device = proxy.device();
+    BeginBlackFrame(dev());
+    proxy.clear();
+    dev()->DrawRectOutline(0, 0, 10, 10, 1, 255, 255, 255, 255);
+    dev()->FillRect(10, 10, 0, 5, 255, 255, 255, 255);
+    std::vector<RecordedCall> draws = proxy.named("DrawPrimitiveUP");
+    dev()->m_device = real;
+    EndFrameAndRead(dev());
+
+    struct Line { float x0, y0, x1, y1, width; };
+    const Line expected[] = {{0, 10, 10, 10, 1}, {0, 0, 10, 0, 1}, {0, 10, 0, 0, 1}, {10, 10, 10, 0, 1},
+                             {10, 10, 15, 10, 1}};
+    ASSERT_EQ(draws.size(), 5u) << proxy.dump();
+    for (size_t i = 0; i < draws.size(); ++i) {
+        ASSERT_EQ(draws[i].arg(0), uint64_t(D3DPT_TRIANGLESTRIP));
+        ASSERT_EQ(draws[i].arg(1), 2u);
+        ASSERT_EQ(draws[i].data.size(), 4 * 20u);
+        float v[4][5];
+        memcpy(v, draws[i].data.data(), sizeof v); // x, y, z, rhw, colour per vertex
+        const float x0 = (v[0][0] + v[1][0]) / 2, y0 = (v[0][1] + v[1][1]) / 2;
+        const float x1 = (v[2][0] + v[3][0]) / 2, y1 = (v[2][1] + v[3][1]) / 2;
+        const float width = std::hypot(v[0][0] - v[1][0], v[0][1] - v[1][1]);
+        EXPECT_FLOAT_EQ(x0, expected[i].x0) << "line " << i;
+        EXPECT_FLOAT_EQ(y0, expected[i].y0) << "line " << i;
+        EXPECT_FLOAT_EQ(x1, expected[i].x1) << "line " << i;
+        EXPECT_FLOAT_EQ(y1, expected[i].y1) << "line " << i;
+        EXPECT_FLOAT_EQ(width, expected[i].width) << "line " << i;
+    }
 }
