@@ -231,6 +231,24 @@ static HRESULT MakeIndexBuffer(IDirect3DDevice9* device, UINT indexCount, const 
     return OXE_OK;
 }
 
+// Creates a write-only default-pool vertex buffer filled with the given bytes.
+static HRESULT MakeVertexBuffer(IDirect3DDevice9* device, UINT bytes, DWORD fvf, const void* data,
+                                IDirect3DVertexBuffer9** out)
+{
+    IDirect3DVertexBuffer9* vb = nullptr;
+    if (FAILED(device->CreateVertexBuffer(bytes, D3DUSAGE_WRITEONLY, fvf, D3DPOOL_DEFAULT, &vb, nullptr)))
+        return OXE_CREATEBUFFER;
+    void* dst = nullptr;
+    if (FAILED(vb->Lock(0, 0, &dst, 0))) {
+        vb->Release();
+        return OXE_BUFFERLOCK;
+    }
+    memcpy(dst, data, bytes);
+    vb->Unlock();
+    *out = vb;
+    return OXE_OK;
+}
+
 HRESULT OXED3DVCManager::CreateStaticBuffer(UINT kind, UINT skinId, UINT vertexCount,
                                             UINT indexCount, const void* vertices,
                                             const WORD* indices, UINT* outId)
@@ -259,25 +277,14 @@ HRESULT OXED3DVCManager::CreateStaticBuffer(UINT kind, UINT skinId, UINT vertexC
         if (FAILED(hr)) return hr;
     }
     const DWORD fvf = m_pRenderDevice->IsUsingShaders() ? 0 : info.fvf;
-    HRESULT hr = OXE_OK;
-    if (FAILED(m_pDevice->CreateVertexBuffer(sb.stride * vertexCount, D3DUSAGE_WRITEONLY, fvf,
-                                             D3DPOOL_DEFAULT, &sb.vertexBuffer, nullptr))) {
-        sb.vertexBuffer = nullptr;
-        hr = OXE_CREATEBUFFER;
-    } else {
-        void* dst = nullptr;
-        if (FAILED(sb.vertexBuffer->Lock(0, 0, &dst, 0))) {
-            hr = OXE_BUFFERLOCK;
-        } else {
-            memcpy(dst, vertices, size_t(sb.stride) * vertexCount);
-            sb.vertexBuffer->Unlock();
-        }
-    }
+    HRESULT hr = MakeVertexBuffer(m_pDevice, sb.stride * vertexCount, fvf, vertices, &sb.vertexBuffer);
     if (FAILED(hr)) {
-        if (sb.vertexBuffer) sb.vertexBuffer->Release();
         if (sb.indexBuffer) sb.indexBuffer->Release();
         return hr;
     }
+    const BYTE* bytes = static_cast<const BYTE*>(vertices);
+    m_StaticVertexCopies.emplace_back(bytes, bytes + size_t(sb.stride) * vertexCount);
+    m_StaticIndexCopies.emplace_back(indices, indices + indexCount);
     m_pStaticBuffers[m_nNumStaticBuffers] = sb;
     *outId = m_nNumStaticBuffers++;
     return OXE_OK;
@@ -294,9 +301,57 @@ HRESULT OXED3DVCManager::CreateIndexBuffer(UINT indexCount, const WORD* indices,
     ib.indexBuffer = nullptr;
     HRESULT hr = MakeIndexBuffer(m_pDevice, indexCount, indices, &ib.indexBuffer);
     if (FAILED(hr)) return hr;
+    m_IndexBufferCopies.emplace_back(indices, indices + indexCount);
     m_pIndexBuffers[m_nNumIndexBuffers] = ib;
     *outId = m_nNumIndexBuffers++;
     return OXE_OK;
+}
+
+void OXED3DVCManager::ReleaseDeviceObjects()
+{
+    for (UINT kind = 0; kind < OXE_VERTEX_KIND_COUNT; ++kind)
+        for (UINT slot = 0; slot < kCachesPerKind; ++slot)
+            if (m_pCaches[kind][slot]) m_pCaches[kind][slot]->ReleaseBuffers();
+    for (UINT i = 0; i < m_nNumStaticBuffers; ++i) {
+        StaticBufferRecord& sb = m_pStaticBuffers[i];
+        if (sb.vertexBuffer) sb.vertexBuffer->Release();
+        if (sb.indexBuffer) sb.indexBuffer->Release();
+        sb.vertexBuffer = nullptr;
+        sb.indexBuffer = nullptr;
+    }
+    for (UINT i = 0; i < m_nNumIndexBuffers; ++i) {
+        if (m_pIndexBuffers[i].indexBuffer) m_pIndexBuffers[i].indexBuffer->Release();
+        m_pIndexBuffers[i].indexBuffer = nullptr;
+    }
+    m_nActiveCache = m_nActiveStaticBuffer = m_nActiveIndexBuffer = NoId;
+}
+
+HRESULT OXED3DVCManager::RestoreDeviceObjects()
+{
+    HRESULT result = OXE_OK;
+    for (UINT kind = 0; kind < OXE_VERTEX_KIND_COUNT; ++kind)
+        for (UINT slot = 0; slot < kCachesPerKind; ++slot)
+            if (m_pCaches[kind][slot] && !m_pCaches[kind][slot]->CreateBuffers()) result = OXE_CREATEBUFFER;
+    const bool shaders = m_pRenderDevice->IsUsingShaders();
+    for (UINT i = 0; i < m_nNumStaticBuffers; ++i) {
+        StaticBufferRecord& sb = m_pStaticBuffers[i];
+        const std::vector<BYTE>& v = m_StaticVertexCopies[i];
+        const std::vector<WORD>& x = m_StaticIndexCopies[i];
+        if (!sb.vertexBuffer &&
+            FAILED(MakeVertexBuffer(m_pDevice, UINT(v.size()), shaders ? 0 : sb.fvf, v.data(), &sb.vertexBuffer)))
+            result = OXE_CREATEBUFFER;
+        if (sb.indexed && !sb.indexBuffer &&
+            FAILED(MakeIndexBuffer(m_pDevice, UINT(x.size()), x.data(), &sb.indexBuffer)))
+            result = OXE_CREATEBUFFER;
+    }
+    for (UINT i = 0; i < m_nNumIndexBuffers; ++i) {
+        const std::vector<WORD>& x = m_IndexBufferCopies[i];
+        if (!m_pIndexBuffers[i].indexBuffer &&
+            FAILED(MakeIndexBuffer(m_pDevice, UINT(x.size()), x.data(), &m_pIndexBuffers[i].indexBuffer)))
+            result = OXE_CREATEBUFFER;
+    }
+    m_nActiveCache = m_nActiveStaticBuffer = m_nActiveIndexBuffer = NoId;
+    return result;
 }
 
 // Binds a static buffer to stream 0 unless it already is; its own index buffer too when asked.

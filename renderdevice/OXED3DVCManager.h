@@ -5,6 +5,7 @@
 #include "OXEVertexCacheManager.h"
 #include "OXESkinManager.h"
 #include "OXELog.h"
+#include <vector>
 
 class OXERenderDevice;
 class OXED3DSkinManager;
@@ -72,6 +73,12 @@ public:
     // Puts a skin in force: material (or wire material), textures and alpha states.
     // disableStage1 also disables stage 1 in the non-solid modes (the static draws do).
     void ApplySkin(const SkinRecord& skin, bool shaders, bool disableStage1);
+    // Around a device reset (Direct3D refuses Reset while default-pool buffers live): release
+    // every cache, static and index buffer before it, and make them again after it (static
+    // and index buffers refilled from the copies kept for this). Batched geometry is dropped.
+    // Restore returns 0x82000004 if a buffer could not be made again (that id then draws nothing).
+    void ReleaseDeviceObjects();
+    HRESULT RestoreDeviceObjects();
     // A cache by kind and slot (tests and tools); null when out of range.
     VertexCache* GetCache(UINT kind, UINT slot) const;
 
@@ -99,4 +106,8 @@ private:
     UINT m_nActiveCache;                      // cache id bound to the device, or NoId
     UINT m_nActiveStaticBuffer;               // static buffer id bound to the device, or NoId
     UINT m_nActiveIndexBuffer;                // separate index buffer bound to the device, or NoId
+    // Copies of the static data, to fill the buffers again after a device reset.
+    std::vector<std::vector<BYTE>> m_StaticVertexCopies; // per static buffer: its vertex bytes
+    std::vector<std::vector<WORD>> m_StaticIndexCopies;  // per static buffer: its indices
+    std::vector<std::vector<WORD>> m_IndexBufferCopies;  // per separate index buffer: its indices
 };

@@ -12,21 +12,34 @@ VertexCache::VertexCache(IDirect3DDevice9* device, OXESkinManager* skinManager,
       m_nNumIndices(0), m_nStride(stride)
 {
     memset(&m_Skin, 0xFF, sizeof m_Skin);
-    if (!m_pDevice) return;
-    if (FAILED(m_pDevice->CreateVertexBuffer(m_nMaxVertices * m_nStride,
-                                             D3DUSAGE_DYNAMIC | D3DUSAGE_WRITEONLY, 0,
-                                             D3DPOOL_DEFAULT, &m_pVB, nullptr)))
-        m_pVB = nullptr;
-    if (FAILED(m_pDevice->CreateIndexBuffer(m_nMaxIndices * sizeof(WORD),
-                                            D3DUSAGE_DYNAMIC | D3DUSAGE_WRITEONLY, D3DFMT_INDEX16,
-                                            D3DPOOL_DEFAULT, &m_pIB, nullptr)))
-        m_pIB = nullptr;
+    CreateBuffers();
 }
 
-VertexCache::~VertexCache()
+VertexCache::~VertexCache() { ReleaseBuffers(); }
+
+bool VertexCache::CreateBuffers()
+{
+    if (!m_pDevice) return false;
+    if (!m_pVB && FAILED(m_pDevice->CreateVertexBuffer(m_nMaxVertices * m_nStride,
+                                                       D3DUSAGE_DYNAMIC | D3DUSAGE_WRITEONLY, 0,
+                                                       D3DPOOL_DEFAULT, &m_pVB, nullptr)))
+        m_pVB = nullptr;
+    if (!m_pIB && FAILED(m_pDevice->CreateIndexBuffer(m_nMaxIndices * sizeof(WORD),
+                                                      D3DUSAGE_DYNAMIC | D3DUSAGE_WRITEONLY,
+                                                      D3DFMT_INDEX16, D3DPOOL_DEFAULT, &m_pIB,
+                                                      nullptr)))
+        m_pIB = nullptr;
+    return m_pVB && m_pIB;
+}
+
+void VertexCache::ReleaseBuffers()
 {
     if (m_pVB) m_pVB->Release();
     if (m_pIB) m_pIB->Release();
+    m_pVB = nullptr;
+    m_pIB = nullptr;
+    m_nNumVertices = 0;
+    m_nNumIndices = 0;
 }
 
 HRESULT VertexCache::SetSkin(UINT skinId, bool shaders)

@@ -29,6 +29,11 @@ public:
     // leaves the cache as it was and returns 0x82000001).
     HRESULT SetSkin(UINT skinId, bool shaders);
 
+    // Around a device reset: the default-pool buffers must go before it (the batch is dropped)
+    // and be made again after it. CreateBuffers returns false when a buffer could not be made.
+    void ReleaseBuffers();
+    bool CreateBuffers();
+
     bool IsEmpty() const { return m_nNumVertices == 0; }
     UINT GetSkinId() const { return m_nSkinId; }
     UINT GetCacheId() const { return m_nCacheId; }

@@ -373,3 +373,41 @@ TEST_F(StaticBufferTest, PositionTrianglesUseTheThirdTextureWhenThereIsOne)
     ASSERT_EQ(S_OK, vc_->RenderPositionTriangles(10, v.data(), false));
     for (const RecordedCall& t : rec_->named("SetTexture")) EXPECT_EQ(0u, t.arg(1));
 }
+
+TEST_F(StaticBufferTest, BuffersComeBackAfterADeviceReset)
+{
+    const UINT green = TexturedSkin("sb_reset.bmp", 0x00FF00);
+    const UINT red = SolidSkin(kRed);
+    const UINT quad = Quad(-0.9f, -0.9f, -0.1f, 0.9f, 0xFFFFFFFF, green);
+    const UINT other = Quad(0.1f, 0.1f, 0.9f, 0.9f, 0xFFFF0000, red);
+    UINT ib = NoId;
+    ASSERT_EQ(OXE_OK, vc_->CreateIndexBuffer(6, kQuadIndices, &ib));
+    std::vector<OXEVertexLit> dyn = LitQuad(0.1f, -0.9f, 0.9f, -0.1f, 0xFF0000FF);
+    ASSERT_EQ(OXE_OK, vc_->RenderDynamic(OXE_VERTEX_LIT, 4, 6, dyn.data(), kQuadIndices, red));
+
+    // Direct3D refuses to reset while default-pool buffers are alive (the device's own
+    // managers hold some too).
+    OXED3DVCManager* own = dynamic_cast<OXED3DVCManager*>(savedVc_);
+    ASSERT_TRUE(own != nullptr);
+    EXPECT_NE(D3D_OK, rd_->ResetDevice());
+    own->ReleaseDeviceObjects();
+    vc_->ReleaseDeviceObjects();
+    // The dropped batch is gone; appends fail until the buffers are back.
+    EXPECT_TRUE(vc_->GetCache(OXE_VERTEX_LIT, 9)->IsEmpty());
+    EXPECT_EQ(OXE_BUFFERLOCK, vc_->RenderDynamic(OXE_VERTEX_LIT, 4, 6, dyn.data(), kQuadIndices, red));
+    ASSERT_EQ(D3D_OK, rd_->ResetDevice());
+    ASSERT_EQ(OXE_OK, own->RestoreDeviceObjects());
+    ASSERT_EQ(OXE_OK, vc_->RestoreDeviceObjects());
+
+    PlainStates();
+    vc_->InvalidateStates();
+    begin(0xFF000000);
+    ASSERT_EQ(S_OK, vc_->RenderStaticBuffer(quad));
+    ASSERT_EQ(S_OK, vc_->RenderStaticBufferWithIndices(other, ib, red));
+    ASSERT_EQ(OXE_OK, vc_->RenderDynamic(OXE_VERTEX_LIT, 4, 6, dyn.data(), kQuadIndices, red));
+    ASSERT_EQ(OXE_OK, vc_->FlushAll());
+    testsupport::Picture p = end();
+    EXPECT_EQ(0x00FF00u, At(p, -0.5f, 0.0f));
+    EXPECT_EQ(0xFF0000u, At(p, 0.5f, 0.5f));
+    EXPECT_EQ(0x0000FFu, At(p, 0.5f, -0.5f));
+}
