@@ -36,31 +36,34 @@ inline std::string Hex(uint32_t c)
 }
 
 // One real device serves every test of the program (making a device costs seconds under Wine).
+// It is made by the first test that needs it and released by the global test environment before
+// the program ends (a device left to static destruction can hang the process's exit under Wine).
 // Each test starts from the device's initial state: a state block taken right after creation is
 // applied again and the texture stages are emptied.
+class SharedDevice {
+public:
+    static testsupport::TestDevice* get();
+    static IDirect3DStateBlock9* initialState() { return state_; }
+    static void release();
+
+private:
+    static testsupport::TestDevice* dev_;
+    static IDirect3DStateBlock9* state_;
+};
+
 class DeviceTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        ASSERT_TRUE(shared().ok()) << "no Direct3D device";
-        if (!initialState()) device()->CreateStateBlock(D3DSBT_ALL, &initialState());
-        ASSERT_NE(initialState(), nullptr);
-        initialState()->Apply();
+        ASSERT_NE(SharedDevice::get(), nullptr) << "no Direct3D device";
+        ASSERT_NE(SharedDevice::initialState(), nullptr);
+        SharedDevice::initialState()->Apply();
         for (DWORD stage = 0; stage < 8; ++stage) device()->SetTexture(stage, nullptr);
         device()->SetStreamSource(0, nullptr, 0, 0);
         device()->SetIndices(nullptr);
     }
 
-    static testsupport::TestDevice& shared()
-    {
-        static testsupport::TestDevice dev(320, 240);
-        return dev;
-    }
-    static IDirect3DStateBlock9*& initialState()
-    {
-        static IDirect3DStateBlock9* block = nullptr;
-        return block;
-    }
+    static testsupport::TestDevice& shared() { return *SharedDevice::get(); }
 
     IDirect3DDevice9* device() const { return shared().device(); }
 
