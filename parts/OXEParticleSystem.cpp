@@ -1,0 +1,122 @@
+#include "OXEParticleSystem.h"
+#include <cmath>
+#include <new>
+
+namespace {
+const DWORD kParticleFvf = D3DFVF_XYZRHW | D3DFVF_DIFFUSE | D3DFVF_TEX1; // 0x144
+}
+
+OXEParticleSystem::OXEParticleSystem()
+    : particles(nullptr), count(0), texture(nullptr), rate(0), carry(0.0f), dontCreate(false)
+{
+}
+
+OXEParticleSystem::~OXEParticleSystem()
+{
+    release();
+}
+
+OXEParticleSystem::OXEParticleSystem(const OXEParticleSystem& other)
+    : particles(nullptr), count(0), texture(nullptr), rate(0), carry(0.0f), dontCreate(false)
+{
+    *this = other;
+}
+
+OXEParticleSystem& OXEParticleSystem::operator=(const OXEParticleSystem& other)
+{
+    if (this == &other) return *this;
+    release();
+    params = other.params;
+    if (other.particles && other.count > 0) {
+        particles = new (std::nothrow) OXEParticle[other.count];
+        if (particles) {
+            for (int i = 0; i < other.count; ++i) particles[i] = other.particles[i];
+            count = other.count;
+        }
+    }
+    texture = other.texture;
+    if (texture) texture->AddRef();
+    rate = other.rate;
+    carry = other.carry;
+    dontCreate = other.dontCreate;
+    return *this;
+}
+
+void OXEParticleSystem::release()
+{
+    delete[] particles;
+    particles = nullptr;
+    count = 0;
+    if (texture) texture->Release();
+    texture = nullptr;
+}
+
+void OXEParticleSystem::Create(IDirect3DDevice9* device, const OXEParticleSystemParams& p,
+                               int n, int r, advString textureFile)
+{
+    release();
+    params = p;
+    rate = r;
+    carry = 0.0f;
+    if (n > 0) {
+        particles = new (std::nothrow) OXEParticle[n];
+        count = particles ? n : 0;
+    }
+    if (device && FAILED(D3DXCreateTextureFromFileA(device, textureFile.GetString(), &texture)))
+        texture = nullptr;
+}
+
+void OXEParticleSystem::Simulate(float dt)
+{
+    // Whole particles to emit this step; the fraction is carried to the next one.
+    float total = float(rate) * dt + carry;
+    float whole = std::trunc(total);
+    carry = total - whole;
+    int budget = int(whole);
+    if (count < 1 || !particles) return;
+
+    for (int i = 0; i < count; ++i) {
+        OXEParticle& p = particles[i];
+        if (p.age < 1.0f) {
+            p.Simulate(dt);
+        } else if (!dontCreate && budget >= 1) {
+            p.Create(params); // a reborn particle first moves in the next step
+            --budget;
+        }
+    }
+}
+
+void OXEParticleSystem::Render(IDirect3DDevice9* device)
+{
+    if (!device) return;
+    device->SetRenderState(D3DRS_ALPHABLENDENABLE, TRUE);
+    device->SetRenderState(D3DRS_SRCBLEND, D3DBLEND_SRCALPHA);
+    device->SetRenderState(D3DRS_DESTBLEND, D3DBLEND_SRCCOLOR);
+    device->SetRenderState(D3DRS_ZENABLE, TRUE);
+    device->SetRenderState(D3DRS_POINTSPRITEENABLE, TRUE);
+    device->SetRenderState(D3DRS_POINTSCALEENABLE, TRUE);
+    // Additive blending is what takes effect.
+    device->SetRenderState(D3DRS_SRCBLEND, D3DBLEND_ONE);
+    device->SetRenderState(D3DRS_DESTBLEND, D3DBLEND_ONE);
+
+    device->SetTextureStageState(0, D3DTSS_ALPHAARG1, D3DTA_TEXTURE);
+    device->SetFVF(kParticleFvf);
+    device->SetTexture(0, texture);
+
+    for (int i = 0; i < count && particles; ++i)
+        if (particles[i].age < 1.0f) particles[i].Render(device, params.position);
+
+    device->SetTexture(0, nullptr);
+    device->SetRenderState(D3DRS_SRCBLEND, D3DBLEND_SRCALPHA);
+    device->SetRenderState(D3DRS_DESTBLEND, D3DBLEND_INVSRCALPHA);
+    device->SetRenderState(D3DRS_ZENABLE, TRUE);
+}
+
+void OXEParticleSystem::SetPosition(const D3DXVECTOR3& position) { params.position = position; }
+D3DXVECTOR3 OXEParticleSystem::GetPosition() { return params.position; }
+void OXEParticleSystem::SetSize(float size) { params.size = size; }
+void OXEParticleSystem::SetFinalSize(float finalSize) { params.finalSize = finalSize; }
+void OXEParticleSystem::SetLifeTime(float lifeTime) { params.lifeTime = lifeTime; }
+void OXEParticleSystem::SetDispersion(float dispersion) { params.dispersion = dispersion; }
+void OXEParticleSystem::SetVelocity(D3DXVECTOR3 velocity) { params.velocity = velocity; }
+void OXEParticleSystem::SetDontCreate(bool value) { dontCreate = value; }
