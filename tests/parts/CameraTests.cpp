@@ -4,6 +4,7 @@
 #include <cmath>
 #include "Camera.h"
 #include "OXEAabb.h"
+#include "TestDevice.h"
 
 namespace {
 
@@ -236,4 +237,42 @@ TEST(Camera, MovesAccumulateWithoutMovingTheEye)
     down.CameraMoveForward(2);
     EXPECT_FALSE(std::isnan(down.moveVector.x));
     ExpectVec(down.moveVector, 0, 0, 0);
+}
+
+// The graphics library carries its own copy of the class (its particle effects take cameras by
+// value); built from the same source, it must lay out and compute the camera the same way.
+TEST(Camera, GraphicsLibraryCopyBuildsTheSameCamera)
+{
+    HMODULE graf = LoadLibraryA((testsupport::ProgramFolder() + "PelmoraGraf.dll").c_str());
+    ASSERT_NE(graf, nullptr);
+    typedef void (*Construct)(Camera*);
+    typedef void (*LookAt)(Camera*, const D3DXVECTOR3&, const D3DXVECTOR3&, const D3DXVECTOR3&);
+    typedef void (*SetLens)(Camera*, float, float, float, float);
+    typedef bool (*IsVisible)(const Camera*, const OXEAabb&);
+    auto construct = reinterpret_cast<Construct>(GetProcAddress(graf, "_ZN6CameraC1Ev"));
+    auto lookAt = reinterpret_cast<LookAt>(
+        GetProcAddress(graf, "_ZN6Camera6lookAtERK11D3DXVECTOR3S2_S2_"));
+    auto setLens = reinterpret_cast<SetLens>(GetProcAddress(graf, "_ZN6Camera7setLensEffff"));
+    auto isVisible = reinterpret_cast<IsVisible>(
+        GetProcAddress(graf, "_ZNK6Camera9isVisibleERK7OXEAabb"));
+    ASSERT_TRUE(construct && lookAt && setLens && isVisible);
+
+    alignas(Camera) unsigned char storage[sizeof(Camera)];
+    Camera* theirs = reinterpret_cast<Camera*>(storage);
+    construct(theirs);
+    EXPECT_EQ(theirs->speed, 50.0f);
+    D3DXVECTOR3 eye(3, 4, -30), target(0, 0, 1), up(0, 1, 0);
+    lookAt(theirs, eye, target, up);
+    setLens(theirs, 0.7853982f, 1.0f, 0.01f, 5000.0f);
+
+    Camera ours;
+    ours.lookAt(eye, target, up);
+    ours.setLens(0.7853982f, 1.0f, 0.01f, 5000.0f);
+    ExpectMatrixNear(theirs->viewProj(), ours.viewProj(), 0);
+    for (int i = 0; i < 6; ++i) {
+        EXPECT_EQ(theirs->frustum[i].a, ours.frustum[i].a);
+        EXPECT_EQ(theirs->frustum[i].d, ours.frustum[i].d);
+    }
+    EXPECT_TRUE(isVisible(theirs, Box(-1, -1, -1, 1, 1, 1)));
+    EXPECT_FALSE(isVisible(theirs, Box(-1, -1, -101, 1, 1, -99)));
 }
