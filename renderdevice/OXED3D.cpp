@@ -6,22 +6,11 @@
 #include <climits>
 #include <cstring>
 #include <new>
-#include <type_traits>
 
-#if __has_include("OXED3DSkinManager.h") && __has_include("OXED3DVCManager.h")
 #include "OXED3DSkinManager.h"
 #include "OXED3DVCManager.h"
-#define OXE_HAVE_MANAGERS 1
-#else
-#define OXE_HAVE_MANAGERS 0
-#endif
 
-#if __has_include("OXEPlane.h")
 #include "OXEPlane.h"
-#define OXE_HAVE_PLANE 1
-#else
-#define OXE_HAVE_PLANE 0
-#endif
 
 OXED3D* g_pOXECurrentDevice = nullptr;
 IDirect3DVertexDeclaration9* g_pOXEParticleDecl = nullptr;
@@ -172,57 +161,30 @@ void OXED3D::Log(const char* format, ...)
     va_end(args);
 }
 
-#if OXE_HAVE_MANAGERS
-// The managers write to the device's log: through the log writer when they take one, else
-// through its C stream.
-template <class Manager>
-auto ManagerLog(OXELog& log)
-{
-    if constexpr (std::is_constructible<OXED3DSkinManager, IDirect3DDevice9*, OXELog*>::value &&
-                  std::is_same<Manager, OXED3DSkinManager>::value)
-        return &log;
-    else if constexpr (std::is_constructible<OXED3DVCManager, IDirect3DDevice9*, OXED3D*, OXESkinManager*,
-                                             OXELog*>::value &&
-                       std::is_same<Manager, OXED3DVCManager>::value)
-        return &log;
-    else
-        return log.file;
-}
-#endif
-
 void OXED3D::CreateManagers()
 {
     DeleteManagers(); // a second oneTimeInit must not leak the first pair
-#if OXE_HAVE_MANAGERS
-    OXED3DSkinManager* skins = new (std::nothrow) OXED3DSkinManager(m_device, ManagerLog<OXED3DSkinManager>(m_log));
+    OXED3DSkinManager* skins = new (std::nothrow) OXED3DSkinManager(m_device, &m_log);
     m_skinManager = skins;
-    m_vertexCacheManager =
-        new (std::nothrow) OXED3DVCManager(m_device, this, skins, ManagerLog<OXED3DVCManager>(m_log));
-#endif
+    m_vertexCacheManager = new (std::nothrow) OXED3DVCManager(m_device, this, skins, &m_log);
 }
 
 void OXED3D::DeleteManagers()
 {
-#if OXE_HAVE_MANAGERS
     delete m_skinManager;
     delete m_vertexCacheManager;
-#endif
     m_skinManager = nullptr;
     m_vertexCacheManager = nullptr;
 }
 
 void OXED3D::FlushVertexCache()
 {
-#if OXE_HAVE_MANAGERS
     if (m_vertexCacheManager) m_vertexCacheManager->FlushAll();
-#endif
 }
 
 void OXED3D::InvalidateVertexCacheStates()
 {
-#if OXE_HAVE_MANAGERS
     if (m_vertexCacheManager) m_vertexCacheManager->InvalidateStates();
-#endif
 }
 
 void OXED3D::Release()
@@ -806,7 +768,6 @@ void OXED3D::SetWorldMatrix(const D3DXMATRIX* world)
 HRESULT OXED3D::GetViewFrustum(OXEPlane* planes)
 {
     if (!planes) return OXE_INVALIDPARAM;
-#if OXE_HAVE_PLANE
     const D3DXMATRIX& M = m_viewProj;
     const D3DXVECTOR4 c1(M._11, M._21, M._31, M._41);
     const D3DXVECTOR4 c2(M._12, M._22, M._32, M._42);
@@ -825,9 +786,6 @@ HRESULT OXED3D::GetViewFrustum(OXEPlane* planes)
         planes[i].d = d;
     }
     return OXE_OK;
-#else
-    return OXE_FAIL;
-#endif
 }
 
 void OXED3D::ScreenToWorldRay(const POINT* point, D3DXVECTOR3* origin, D3DXVECTOR3* direction)

@@ -1,6 +1,10 @@
 // Render states, stage texture operations and lights, read back from the device's own
 // Direct3D device.
 #include "StartedDevice.h"
+#include "RecordingDevice.h"
+#include "OXESkinManager.h"
+#include "OXEVertexCacheManager.h"
+#include <functional>
 #include <gtest/gtest.h>
 #include <cstring>
 
@@ -211,4 +215,65 @@ TEST_F(DeviceStates, FixedAnswersAndDoNothingOperations)
     d->SetCurrentSkin(12);
     EXPECT_EQ(d->GetCurrentSkin(), 12u);
     d->SetCurrentSkin(0xFFFF);
+}
+
+// Geometry batched under the old state is drawn before any state changes: each state operation
+// flushes the vertex cache first. The device and its managers draw through a recording proxy
+// around the real device, so the order of the calls is visible.
+TEST(DeviceStateFlush, BatchedGeometryIsDrawnBeforeEachStateChange)
+{
+    StartedDevice started;
+    ASSERT_TRUE(started.ok());
+    OXED3D* d = started.get();
+    IDirect3DDevice9* real = d->m_device;
+    testsupport::RecordingDevice rec(real);
+    d->m_device = rec.device();
+    ASSERT_EQ(d->oneTimeInit(), OXE_OK); // managers made again, now on the proxy
+
+    const D3DCOLORVALUE white = {1, 1, 1, 1}, black = {0, 0, 0, 1};
+    UINT skin = 0;
+    ASSERT_EQ(d->GetSkinManager()->CreateSkin(&white, &white, &black, &black, 0.0f, &skin), OXE_OK);
+    struct V { float x, y, z, nx, ny, nz, u, v; };
+    const V tri[3] = {{-1, -1, 5, 0, 0, -1, 0, 0}, {0, 1, 5, 0, 0, -1, 0, 0}, {1, -1, 5, 0, 0, -1, 0, 0}};
+    const D3DXMATRIX world(1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1);
+    const D3DCOLORVALUE wire = {0.5f, 0.5f, 0.5f, 1};
+
+    struct Case { const char* name; std::function<void()> change; const char* firstCall; };
+    const Case cases[] = {
+        {"SetCullMode", [&] { d->SetCullMode(OXE_CULL_NONE); }, "SetRenderState"},
+        {"SetDepthMode", [&] { d->SetDepthMode(OXE_DEPTH_READONLY); }, "SetRenderState"},
+        {"SetRenderMode", [&] { d->SetRenderMode(OXE_RENDER_WIREFRAME, 0, &wire); }, "SetRenderState"},
+        {"SetAmbientColor", [&] { d->SetAmbientColor(0.5f, 0.5f, 0.5f); }, "SetRenderState"},
+        {"SetWorldMatrix", [&] { d->SetWorldMatrix(&world); }, "SetVertexShaderConstantF"},
+    };
+    ASSERT_EQ(d->BeginFrame(true, true, false), OXE_OK);
+    for (const Case& c : cases) {
+        ASSERT_EQ(d->GetVertexCacheManager()->RenderDynamic(1, 3, 0, tri, nullptr, skin), OXE_OK) << c.name;
+        rec.clear();
+        c.change();
+        int draw = -1, change = -1;
+        for (size_t i = 0; i < rec.calls().size(); ++i) {
+            const testsupport::RecordedCall& call = rec.calls()[i];
+            if (draw < 0 && call.name.compare(0, 4, "Draw") == 0) draw = int(i);
+            if (change < 0 && call.name == c.firstCall && draw >= 0) change = int(i);
+        }
+        EXPECT_GE(draw, 0) << c.name << "\n" << rec.dump();
+        EXPECT_GT(change, draw) << c.name << "\n" << rec.dump();
+        d->SetRenderMode(OXE_RENDER_SOLID, 0, nullptr);
+    }
+
+    // A code that changes nothing still flushes, and sets no state.
+    ASSERT_EQ(d->GetVertexCacheManager()->RenderDynamic(1, 3, 0, tri, nullptr, skin), OXE_OK);
+    rec.clear();
+    d->SetCullMode(OXE_DEPTH_READWRITE);
+    EXPECT_EQ(rec.drawCalls().size(), 1u) << rec.dump();
+    EXPECT_TRUE(rec.renderStates(D3DRS_CULLMODE).empty());
+    rec.clear();
+    d->SetCullMode(OXE_CULL_CCW); // nothing batched any more: no draw
+    EXPECT_TRUE(rec.drawCalls().empty()) << rec.dump();
+    d->EndFrame();
+
+    // The managers hold the proxy: they go before it does, then the real device comes back.
+    d->DeleteManagers();
+    d->m_device = real;
 }
