@@ -1,0 +1,180 @@
+#include "Parts2Test.h"
+#include <cstdlib>
+#include <vector>
+
+namespace parts2test {
+
+namespace {
+
+typedef HRESULT (*CreateFn)(HINSTANCE, OXERenderDevice**);
+
+OXERenderDevice* StartDevice()
+{
+    HMODULE parts = GetModuleHandleA("PelmoraParts.dll");
+    if (!parts) return nullptr;
+    CreateFn create = reinterpret_cast<CreateFn>(GetProcAddress(parts, "CreateRenderDevice"));
+    if (!create) return nullptr;
+    OXERenderDevice* device = nullptr;
+    if (FAILED(create(parts, &device)) || !device) return nullptr;
+    // Never destroyed: the window that carried a device costs seconds to destroy under Wine.
+    static testsupport::TestWindow* window = new testsupport::TestWindow(1024, 768, "PelmoraPartsTest");
+    if (FAILED(device->Init(window->handle(), 16, 8, false, false))) return nullptr;
+    return device;
+}
+
+struct Recorded {
+    std::string caption;
+    std::string text;
+};
+std::vector<Recorded> g_boxes;
+HHOOK g_hook = nullptr;
+std::vector<HWND> g_answered; // boxes already recorded (activation can repeat)
+
+BOOL CALLBACK FindText(HWND child, LPARAM param)
+{
+    char className[32] = {};
+    GetClassNameA(child, className, sizeof(className));
+    if (lstrcmpiA(className, "Static") == 0) {
+        char text[512] = {};
+        GetWindowTextA(child, text, sizeof(text));
+        if (text[0]) *reinterpret_cast<std::string*>(param) = text;
+    }
+    return TRUE;
+}
+
+LRESULT CALLBACK BoxHook(int code, WPARAM wParam, LPARAM lParam)
+{
+    if (code == HCBT_ACTIVATE) {
+        HWND box = HWND(wParam);
+        char boxClass[16] = {};
+        GetClassNameA(box, boxClass, sizeof(boxClass));
+        if (lstrcmpA(boxClass, "#32770") != 0) return CallNextHookEx(g_hook, code, wParam, lParam); // not a dialog
+        for (HWND seen : g_answered)
+            if (seen == box) return CallNextHookEx(g_hook, code, wParam, lParam);
+        g_answered.push_back(box);
+        char caption[256] = {};
+        GetWindowTextA(box, caption, sizeof(caption));
+        Recorded r;
+        r.caption = caption;
+        EnumChildWindows(box, FindText, LPARAM(&r.text));
+        g_boxes.push_back(r);
+        PostMessageA(box, WM_COMMAND, IDOK, 0);
+    }
+    return CallNextHookEx(g_hook, code, wParam, lParam);
+}
+
+} // namespace
+
+OXERenderDevice* Device()
+{
+    static OXERenderDevice* device = StartDevice();
+    return device;
+}
+
+IDirect3DDevice9* D3D() { return Device() ? Device()->GetD3DDevice() : nullptr; }
+
+void BeginFrame(D3DCOLOR clearColor)
+{
+    D3D()->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, clearColor, 1.0f, 0);
+    D3D()->BeginScene();
+}
+
+testsupport::Picture EndFrameAndRead()
+{
+    D3D()->EndScene();
+    testsupport::Picture picture;
+    testsupport::ReadBackBuffer(D3D(), picture);
+    D3D()->Present(nullptr, nullptr, nullptr, nullptr);
+    return picture;
+}
+
+void SetPlainView()
+{
+    IDirect3DDevice9* d = D3D();
+    D3DXMATRIX world, view, proj;
+    D3DXMatrixIdentity(&world);
+    D3DXVECTOR3 eye(0, 0, -3), at(0, 0, 0), up(0, 1, 0);
+    D3DXMatrixLookAtLH(&view, &eye, &at, &up);
+    D3DXMatrixPerspectiveFovLH(&proj, float(M_PI / 2), 1024.0f / 768.0f, 0.1f, 100.0f);
+    d->SetTransform(D3DTS_WORLD, &world);
+    d->SetTransform(D3DTS_VIEW, &view);
+    d->SetTransform(D3DTS_PROJECTION, &proj);
+    for (DWORD i = 0; i < 8; ++i) d->LightEnable(i, FALSE);
+    d->SetRenderState(D3DRS_CULLMODE, D3DCULL_NONE);
+    d->SetRenderState(D3DRS_AMBIENT, 0xFFFFFFFF);
+    d->SetRenderState(D3DRS_ZENABLE, D3DZB_TRUE);
+    d->SetRenderState(D3DRS_ALPHABLENDENABLE, FALSE);
+    d->SetRenderState(D3DRS_SPECULARENABLE, FALSE);
+    d->SetTexture(0, nullptr);
+    // The started render device leaves its own vertex shader bound; the parts draw fixed-function.
+    d->SetVertexShader(nullptr);
+    d->SetPixelShader(nullptr);
+}
+
+bool WriteBmp(const std::string& path, int w, int h, uint32_t leftColor, uint32_t rightColor)
+{
+    const int rowBytes = (w * 3 + 3) & ~3;
+    std::vector<uint8_t> data(54 + size_t(rowBytes) * h, 0);
+    auto put32 = [&](size_t at, uint32_t v) { for (int k = 0; k < 4; ++k) data[at + k] = uint8_t(v >> (8 * k)); };
+    data[0] = 'B';
+    data[1] = 'M';
+    put32(2, uint32_t(data.size()));
+    put32(10, 54);
+    put32(14, 40);
+    put32(18, uint32_t(w));
+    put32(22, uint32_t(h));
+    data[26] = 1;
+    data[28] = 24;
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x) {
+            const uint32_t c = x < w / 2 ? leftColor : rightColor;
+            uint8_t* p = &data[54 + size_t(y) * rowBytes + size_t(x) * 3];
+            p[0] = uint8_t(c);
+            p[1] = uint8_t(c >> 8);
+            p[2] = uint8_t(c >> 16);
+        }
+    return testsupport::WriteFileBytes(path, data.data(), data.size());
+}
+
+std::string QuadX(const char* texture, float r, float g, float b)
+{
+    char material[512];
+    snprintf(material, sizeof(material),
+             "Material Mat0 {\n %f;%f;%f;1.000000;;\n 0.000000;\n 0.000000;0.000000;0.000000;;\n"
+             " 0.000000;0.000000;0.000000;;\n%s%s%s}\n",
+             r, g, b, texture && texture[0] ? " TextureFilename { \"" : "", texture ? texture : "",
+             texture && texture[0] ? "\"; }\n" : "");
+    return std::string("xof 0303txt 0032\n") + material +
+           "Mesh Quad {\n 4;\n -1.0;-1.0;0.0;, -1.0;1.0;0.0;, 1.0;1.0;0.0;, 1.0;-1.0;0.0;;\n"
+           " 2;\n 3;0,1,2;, 3;0,2,3;;\n"
+           " MeshMaterialList { 1; 2; 0, 0;; { Mat0 } }\n"
+           " MeshNormals { 1; 0.0;0.0;-1.0;; 2; 3;0,0,0;, 3;0,0,0;; }\n"
+           " MeshTextureCoords { 4; 0.0;1.0;, 0.0;0.0;, 1.0;0.0;, 1.0;1.0;; }\n"
+           "}\n";
+}
+
+MessageBoxAnswerer::MessageBoxAnswerer()
+{
+    g_boxes.clear();
+    g_answered.clear();
+    g_hook = SetWindowsHookExA(WH_CBT, BoxHook, nullptr, GetCurrentThreadId());
+}
+
+MessageBoxAnswerer::~MessageBoxAnswerer()
+{
+    if (g_hook) UnhookWindowsHookEx(g_hook);
+    g_hook = nullptr;
+}
+
+int MessageBoxAnswerer::count() const { return int(g_boxes.size()); }
+std::string MessageBoxAnswerer::caption(int i) const { return g_boxes.at(size_t(i)).caption; }
+std::string MessageBoxAnswerer::text(int i) const { return g_boxes.at(size_t(i)).text; }
+
+bool Near(uint32_t a, uint32_t b, int tolerance)
+{
+    for (int shift = 0; shift < 24; shift += 8)
+        if (std::abs(int((a >> shift) & 0xFF) - int((b >> shift) & 0xFF)) > tolerance) return false;
+    return true;
+}
+
+} // namespace parts2test
