@@ -7,6 +7,10 @@ namespace parts2test {
 namespace {
 
 typedef HRESULT (*CreateFn)(HINSTANCE, OXERenderDevice**);
+typedef HRESULT (*ReleaseFn)(OXERenderDevice**);
+
+OXERenderDevice* g_device = nullptr;
+bool g_started = false;
 
 OXERenderDevice* StartDevice()
 {
@@ -63,12 +67,30 @@ LRESULT CALLBACK BoxHook(int code, WPARAM wParam, LPARAM lParam)
     return CallNextHookEx(g_hook, code, wParam, lParam);
 }
 
+// Releases the shared device after the last test, through the library that made it, so that
+// the program never ends with a live device.
+class DeviceEnvironment : public ::testing::Environment {
+public:
+    void TearDown() override
+    {
+        if (!g_device) return;
+        ReleaseFn release = reinterpret_cast<ReleaseFn>(
+            GetProcAddress(GetModuleHandleA("PelmoraParts.dll"), "ReleaseRenderDevice"));
+        if (release) release(&g_device);
+        g_device = nullptr;
+    }
+};
+::testing::Environment* const g_environment = ::testing::AddGlobalTestEnvironment(new DeviceEnvironment);
+
 } // namespace
 
 OXERenderDevice* Device()
 {
-    static OXERenderDevice* device = StartDevice();
-    return device;
+    if (!g_started) {
+        g_started = true;
+        g_device = StartDevice();
+    }
+    return g_device;
 }
 
 IDirect3DDevice9* D3D() { return Device() ? Device()->GetD3DDevice() : nullptr; }
