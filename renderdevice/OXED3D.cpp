@@ -335,10 +335,31 @@ HRESULT OXED3D::enableFullscreeMode(bool fullscreen, UINT width, UINT height)
     return OXE_OK;
 }
 
+// Direct3D refuses a reset while default-pool resources live, so the vertex cache's buffers and
+// the fonts' resources are let go first and made again once the reset succeeded. Render states
+// are not restored: a caller that resets sets its states again.
 HRESULT OXED3D::ResetDevice()
 {
     if (!m_device) return OXE_FAIL;
-    return m_device->Reset(&m_presentation);
+    OXED3DVCManager* caches = static_cast<OXED3DVCManager*>(m_vertexCacheManager); // made by oneTimeInit
+    if (caches) caches->ReleaseDeviceObjects();
+    ForEachFont([](ID3DXFont* font) { font->OnLostDevice(); });
+    HRESULT hr = m_device->Reset(&m_presentation);
+    if (FAILED(hr)) return hr; // still lost: a later reset restores them
+    ForEachFont([](ID3DXFont* font) { font->OnResetDevice(); });
+    if (caches) {
+        caches->RestoreDeviceObjects();
+        caches->InvalidateStates();
+    }
+    return hr;
+}
+
+template <class F> void OXED3D::ForEachFont(F action)
+{
+    for (ID3DXFont* font : m_fontTable)
+        if (font) action(font);
+    for (UINT i = 0; i < m_fontCount; ++i)
+        if (m_fontList && m_fontList[i]) action(m_fontList[i]);
 }
 
 UINT OXED3D::GetScreenHeight() { return m_presentation.BackBufferHeight; }

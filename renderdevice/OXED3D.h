@@ -180,6 +180,7 @@ public:
     void InvalidateVertexCacheStates();       // InvalidateStates of the vertex cache manager, if any
     void CreateManagers();                    // the skin manager and the vertex cache manager
     void DeleteManagers();                    // deletes both and sets them to none
+    template <class F> void ForEachFont(F action); // every font of the table and the list
     // OXED3DText.cpp
     void ReleaseTextObjects();                // releases the font table and the font list
     // OXED3DShaders.cpp

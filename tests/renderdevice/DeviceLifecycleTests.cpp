@@ -426,3 +426,50 @@ TEST(DisplayModes, SecondStartPathMakesAWindowedDeviceWithItsStates)
     EXPECT_EQ(value, DWORD(D3DTOP_MODULATE));
     EXPECT_FALSE(dev.InitWithDisplayMode(false, 640, 480, 32, true)); // a device exists already
 }
+
+TEST(DeviceReset, ResetSucceedsWithTheManagersAndFontsAliveAndTheDeviceDrawsAfterwards)
+{
+    StartedDevice started;
+    ASSERT_TRUE(started.ok());
+    OXED3D* dev = started.get();
+    ASSERT_EQ(dev->CreateFontInSlot(0, "Arial", 20, 10, 400, false), D3D_OK);
+    EXPECT_EQ(dev->ResetDevice(), D3D_OK);
+    dev->SetBackgroundColor(0, 1, 0);
+    ASSERT_EQ(dev->BeginFrame(true, true, false), OXE_OK);
+    dev->DrawTextAt(0, "Reset", 10, 10, 255, 0, 0, 255);
+    Picture p;
+    ASSERT_TRUE(ReadBackBuffer(dev->GetD3DDevice(), p));
+    dev->EndFrame();
+    EXPECT_GT(p.count(0x00FF00), 1024 * 768 - 60 * 30);
+    EXPECT_LT(p.count(0x00FF00, 10, 10, 80, 40), 70 * 30 - 10); // the font still draws
+    EXPECT_EQ(p.count(0x00FF00, 100, 100, 1024, 768), (1024 - 100) * (768 - 100));
+}
+
+TEST(DeviceStartUp, FullscreenRequestRestylesTheWindowAndFillsThePresentation)
+{
+    TestWindow window(640, 480, "FullscreenRequest");
+    OXED3D dev(nullptr);
+    dev.m_presentation.hDeviceWindow = window.handle();
+    EXPECT_EQ(dev.enableFullscreeMode(true, 800, 600), OXE_OK);
+    EXPECT_TRUE(dev.m_fullscreen);
+    EXPECT_FALSE(dev.m_presentation.Windowed);
+    EXPECT_EQ(dev.m_presentation.BackBufferFormat, D3DFMT_X8R8G8B8);
+    EXPECT_EQ(dev.GetScreenWidth(), 800u);
+    EXPECT_EQ(dev.GetScreenHeight(), 600u);
+    EXPECT_EQ(dev.m_windowWidth, 800u);
+    EXPECT_EQ(DWORD(GetWindowLongA(window.handle(), GWL_STYLE)) & 0x00CF0000u, 0u);
+    EXPECT_NE(DWORD(GetWindowLongA(window.handle(), GWL_STYLE)) & WS_POPUP, 0u);
+    RECT r = {};
+    GetWindowRect(window.handle(), &r);
+    EXPECT_EQ(r.left, 0);
+    EXPECT_EQ(r.top, 0);
+    EXPECT_EQ(r.right, GetSystemMetrics(SM_CXSCREEN));
+
+    EXPECT_EQ(dev.enableFullscreeMode(false, 640, 480), OXE_OK);
+    EXPECT_FALSE(dev.m_fullscreen);
+    EXPECT_TRUE(dev.m_presentation.Windowed);
+    EXPECT_EQ(dev.m_presentation.BackBufferFormat, D3DFMT_UNKNOWN);
+    GetClientRect(window.handle(), &r);
+    EXPECT_EQ(r.right, 640);
+    EXPECT_EQ(r.bottom, 480);
+}
