@@ -473,3 +473,20 @@ TEST(DeviceStartUp, FullscreenRequestRestylesTheWindowAndFillsThePresentation)
     EXPECT_EQ(r.right, 640);
     EXPECT_EQ(r.bottom, 480);
 }
+
+TEST(DeviceStartUp, FailedDeviceCreationIsReportedAndLogged)
+{
+    TestWindow window(1024, 768, "FailedCreation");
+    OXED3D* dev = new OXED3D(nullptr);
+    // A colour format where the depth-stencil format belongs makes Direct3D refuse the device.
+    dev->m_presentation.AutoDepthStencilFormat = D3DFMT_X8R8G8B8;
+    EXPECT_EQ(dev->Init(window.handle(), 16, 8, false, true), OXE_CREATEDEVICE);
+    EXPECT_FALSE(dev->IsRunning());
+    EXPECT_EQ(dev->GetD3DDevice(), nullptr);
+    EXPECT_NE(dev->m_d3d, nullptr); // the Direct3D object stays until Release
+    std::vector<std::string> lines = DeviceLines(ReadFileBytes(kLogName));
+    ASSERT_FALSE(lines.empty());
+    EXPECT_EQ(lines.back(), "virhe: IDirect3D::CreateDevice() ep\xE4onnistui\r\n");
+    delete dev;
+    EXPECT_EQ(DeviceLines(ReadFileBytes(kLogName)).back(), "offline (ok)\r\n");
+}
