@@ -10,7 +10,6 @@
 #include "Candle.h"
 #include "OXERenderDevice.h"
 #include "OXEResult.h"
-#include "OXED3DVCManager.h"
 #include "PSystemTestSupport.h"
 #include <functional>
 #include <memory>
@@ -226,12 +225,7 @@ TEST(PSystemDraw, SurvivesADeviceResetBetweenLostAndResetCalls)
     EXPECT_EQ(f.vertexBuffer, nullptr);
     EXPECT_EQ(CountNot(DrawFrame(dev, f, cam), 0), 0) << "a lost system draws nothing and does not crash";
     // The shared declarations are made again after the reset, as a client of the device does.
-    // The render device does not yet release its managers' default-pool buffers around a
-    // reset itself: the test does, as a client would have to.
-    OXED3DVCManager* vc = static_cast<OXED3DVCManager*>(dev->GetVertexCacheManager());
-    vc->ReleaseDeviceObjects();
     EXPECT_EQ(dev->ResetDevice(), OXE_OK);
-    vc->RestoreDeviceObjects();
     dev->CreateVertexDeclarations();
     f.onResetDevice();
     ASSERT_NE(f.vertexBuffer, nullptr);
