@@ -1,0 +1,114 @@
+#include "TriGrid.h"
+#include <windows.h>
+#include <cstring>
+#include <string>
+#include "OXED3D.h"
+
+namespace {
+// 16-bit indices reach vertex 65535 at most.
+const DWORD kMaxVertices = 65536;
+}
+
+TriGrid::TriGrid() { transform.Reset(); }
+
+TriGrid::~TriGrid()
+{
+    if (vertexBuffer) vertexBuffer->Release();
+    if (indexBuffer) indexBuffer->Release();
+    if (effect) effect->Release();
+    transform.Reset();
+}
+
+void TriGrid::GenTriGrid(int numVertRows, int numVertCols, float dx, float dz, const D3DXVECTOR3& center,
+                         std::vector<D3DXVECTOR3>& verts, std::vector<DWORD>& indices)
+{
+    verts.clear();
+    indices.clear();
+    if (numVertRows < 1 || numVertCols < 1) return;
+    const int cellRows = numVertRows - 1, cellCols = numVertCols - 1;
+    const float width = float(cellCols) * dx, depth = float(cellRows) * dz;
+    verts.resize(size_t(numVertRows) * size_t(numVertCols));
+    for (int i = 0; i < numVertRows; ++i)
+        for (int j = 0; j < numVertCols; ++j)
+            verts[size_t(i) * numVertCols + j] =
+                D3DXVECTOR3(float(j) * dx - width * 0.5f, 0.0f, depth * 0.5f - float(i) * dz) + center;
+    indices.reserve(size_t(cellRows) * size_t(cellCols) * 6);
+    for (int i = 0; i < cellRows; ++i)
+        for (int j = 0; j < cellCols; ++j) {
+            const DWORD k = DWORD(i * numVertCols + j), below = k + DWORD(numVertCols);
+            DWORD six[6] = {k, k + 1, below, below, k + 1, below + 1};
+            indices.insert(indices.end(), six, six + 6);
+        }
+}
+
+void TriGrid::buildGeoBuffers(IDirect3DDevice9* device, DWORD numVertRows, DWORD numVertCols)
+{
+    // A grid past the reach of 16-bit indices would draw wrong triangles: refuse it whole.
+    if (!device || numVertRows < 2 || numVertCols < 2 || numVertRows > kMaxVertices ||
+        numVertCols > kMaxVertices || numVertRows * numVertCols > kMaxVertices)
+        return;
+    std::vector<D3DXVECTOR3> verts;
+    std::vector<DWORD> indices;
+    GenTriGrid(int(numVertRows), int(numVertCols), 1.0f, 1.0f, D3DXVECTOR3(0, 0, 0), verts, indices);
+    numVertices = numVertRows * numVertCols;
+    numTriangles = (numVertRows - 1) * (numVertCols - 1) * 2;
+
+    if (vertexBuffer) vertexBuffer->Release();
+    vertexBuffer = nullptr;
+    device->CreateVertexBuffer(numVertices * sizeof(D3DXVECTOR3), D3DUSAGE_WRITEONLY, 0, D3DPOOL_MANAGED,
+                               &vertexBuffer, nullptr);
+    void* data = nullptr;
+    if (vertexBuffer && SUCCEEDED(vertexBuffer->Lock(0, 0, &data, 0))) {
+        std::memcpy(data, verts.data(), verts.size() * sizeof(D3DXVECTOR3));
+        vertexBuffer->Unlock();
+    }
+
+    if (indexBuffer) indexBuffer->Release();
+    indexBuffer = nullptr;
+    // Sized as for 32-bit indices (12 bytes a triangle); the 16-bit indices fill its first half.
+    device->CreateIndexBuffer(numTriangles * 12, D3DUSAGE_WRITEONLY, D3DFMT_INDEX16,
+                              D3DPOOL_MANAGED, &indexBuffer, nullptr);
+    if (indexBuffer && SUCCEEDED(indexBuffer->Lock(0, 0, &data, 0))) {
+        WORD* out = static_cast<WORD*>(data);
+        for (size_t i = 0; i < indices.size(); ++i) out[i] = WORD(indices[i]);
+        indexBuffer->Unlock();
+    }
+}
+
+void TriGrid::buildFX(IDirect3DDevice9* device)
+{
+    if (!device) return;
+    if (effect) effect->Release();
+    effect = nullptr;
+    ID3DXBuffer* errors = nullptr;
+    D3DXCreateEffectFromFileA(device, "transform.fx", nullptr, nullptr, D3DXSHADER_DEBUG, nullptr, &effect, &errors);
+    if (errors) {
+        std::string text((const char*)errors->GetBufferPointer(), errors->GetBufferSize());
+        MessageBoxA(nullptr, text.c_str(), nullptr, MB_OK);
+        errors->Release();
+    }
+    technique = effect ? effect->GetTechniqueByName("TransformTech") : nullptr;
+    hWVP = effect ? effect->GetParameterByName(nullptr, "gWVP") : nullptr;
+}
+
+void TriGrid::Render(IDirect3DDevice9* device, D3DXMATRIX view, D3DXMATRIX proj)
+{
+    // Both the buffers and the effect are needed.
+    if (!device || !effect || !vertexBuffer || !indexBuffer) return;
+    device->SetRenderState(D3DRS_ZENABLE, TRUE);
+    device->SetRenderState(D3DRS_ZWRITEENABLE, TRUE);
+    device->SetStreamSource(0, vertexBuffer, 0, sizeof(D3DXVECTOR3));
+    device->SetIndices(indexBuffer);
+    device->SetVertexDeclaration(g_pOXEPositionDecl);
+    effect->SetTechnique(technique);
+    D3DXMATRIX wvp = view * proj;
+    effect->SetMatrix(hWVP, &wvp);
+    UINT passes = 0;
+    effect->Begin(&passes, 0);
+    for (UINT p = 0; p < passes; ++p) {
+        effect->BeginPass(p);
+        device->DrawIndexedPrimitive(D3DPT_TRIANGLELIST, 0, 0, numVertices, 0, numTriangles);
+        effect->EndPass();
+    }
+    effect->End();
+}
