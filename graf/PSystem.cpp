@@ -148,9 +148,9 @@ void PSystem::update(float dt)
         // whatever the frame rate.
         float fraction = age / p.lifeSpan;
         if (fraction < 0.0f || fraction > kFadeFraction) continue;
-        DWORD floor = DWORD(255.0f * fraction / kFadeFraction);
+        DWORD raised = DWORD(255.0f * fraction / kFadeFraction);
         DWORD a = p.startColor >> 24;
-        if (floor > a) p.startColor = (p.startColor & 0x00FFFFFFu) | (floor << 24);
+        if (raised > a) p.startColor = (p.startColor & 0x00FFFFFFu) | (raised << 24);
     }
     if (timePerParticle <= 0.0f) return;
     emitAccumulator += dt;
