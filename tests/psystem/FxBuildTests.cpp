@@ -4,6 +4,7 @@
 #include <d3dx9.h>
 #include "FxSource.h"
 #include "FxWriter.h"
+#include "TestDevice.h"
 
 namespace {
 
@@ -50,6 +51,7 @@ TEST(FxSource, ReadsParametersStatesAndShaderBlocks)
     EXPECT_TRUE(p.vertexShader.present);
     EXPECT_FALSE(p.pixelShader.present);
     EXPECT_EQ(p.vertexShader.text.find("bind"), std::string::npos);
+    EXPECT_EQ(p.vertexShader.text.substr(0, 1), "\n") << "a bind line stays as an empty line";
     EXPECT_EQ(p.vertexShader.text.find("version"), std::string::npos) << "comments are removed";
     ASSERT_EQ(p.vertexShader.bindings.size(), 1u);
     EXPECT_EQ(p.vertexShader.bindings[0].reg, 0);
@@ -132,4 +134,50 @@ TEST(FxWriter, RefusesBytecodeWithoutAVersionToken)
     EXPECT_FALSE(SpliceConstantTable({0x12345678u, 0x0000FFFFu}, {}, fx, out, error));
     EXPECT_FALSE(SpliceConstantTable({}, {}, fx, out, error));
     EXPECT_NE(error.find("version token"), std::string::npos);
+}
+
+namespace {
+
+// Runs the built fxbuild.exe with arguments; its error output goes to a file. Exit code, or -1.
+int RunTool(const std::string& args, std::string& errors)
+{
+    SECURITY_ATTRIBUTES sa = {sizeof sa, nullptr, TRUE};
+    HANDLE err = CreateFileA("fxbuild_errors.txt", GENERIC_WRITE, FILE_SHARE_READ, &sa, CREATE_ALWAYS, 0, nullptr);
+    STARTUPINFOA si = {};
+    si.cb = sizeof si;
+    si.dwFlags = STARTF_USESTDHANDLES;
+    si.hStdError = err;
+    si.hStdOutput = err;
+    PROCESS_INFORMATION pi = {};
+    std::string line = "\"" + testsupport::ProgramFolder() + "fxbuild.exe\" " + args;
+    DWORD code = DWORD(-1);
+    if (CreateProcessA(nullptr, &line[0], nullptr, nullptr, TRUE, 0, nullptr, nullptr, &si, &pi)) {
+        WaitForSingleObject(pi.hProcess, 60000);
+        GetExitCodeProcess(pi.hProcess, &code);
+        CloseHandle(pi.hProcess);
+        CloseHandle(pi.hThread);
+    }
+    CloseHandle(err);
+    errors = testsupport::ReadFileBytes("fxbuild_errors.txt");
+    return int(code);
+}
+
+} // namespace
+
+TEST(FxBuildTool, ReportsBadShaderAssemblyWithFileAndLineAndWritesNothing)
+{
+    DeleteFileA("badasm.fx");
+    ASSERT_TRUE(testsupport::WriteFileText("badasm.fxs", "param float4x4 gWVP\ntechnique T\npass P\nvertexshader\n  bind gWVP c0\n  vs_2_0\n  bogus r0, v0\nend\n"));
+    std::string errors;
+    EXPECT_EQ(RunTool(". badasm.fxs", errors), 1);
+    EXPECT_NE(errors.find("badasm.fxs:4: shader assembly failed"), std::string::npos) << errors;
+    EXPECT_NE(errors.find("the assembler's line 1 is line 5"), std::string::npos) << errors;
+    EXPECT_EQ(GetFileAttributesA("badasm.fx"), INVALID_FILE_ATTRIBUTES);
+
+    EXPECT_EQ(RunTool(". missing.fxs", errors), 1);
+    EXPECT_NE(errors.find("missing.fxs: cannot be read"), std::string::npos) << errors;
+
+    ASSERT_TRUE(testsupport::WriteFileText("goodfx.fxs", kGood));
+    EXPECT_EQ(RunTool(". goodfx.fxs", errors), 0) << errors;
+    EXPECT_FALSE(testsupport::ReadFileBytes("goodfx.fx").empty());
 }

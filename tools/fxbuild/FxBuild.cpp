@@ -42,8 +42,8 @@ bool Assemble(const FxShader& shader, const std::string& file, std::vector<uint3
                                     0, &bytecode, &errors);
     bool ok = SUCCEEDED(hr) && bytecode && bytecode->GetBufferSize() >= 8;
     if (!ok) {
-        std::fprintf(stderr, "%s:%d: shader assembly failed (0x%08lX)\n", file.c_str(), shader.line,
-                     (unsigned long)hr);
+        std::fprintf(stderr, "%s:%d: shader assembly failed (0x%08lX); the assembler's line 1 is line %d\n",
+                     file.c_str(), shader.line, (unsigned long)hr, shader.line + 1);
         if (errors) std::fprintf(stderr, "%.*s\n", int(errors->GetBufferSize()), (const char*)errors->GetBufferPointer());
     } else {
         code.resize(bytecode->GetBufferSize() / 4);

@@ -263,7 +263,11 @@ private:
             shader_ = nullptr;
             return true;
         }
-        if (!w.empty() && w[0] == "bind") return bind(w);
+        // Bind lines stay as empty lines, so the assembler's line numbers keep counting the file's.
+        if (!w.empty() && w[0] == "bind") {
+            shader_->text += '\n';
+            return bind(w);
+        }
         shader_->text += line;
         shader_->text += '\n';
         return true;
