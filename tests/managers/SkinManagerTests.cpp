@@ -465,9 +465,9 @@ TEST_F(SkinManagerTest, DetailedReportListsSkinsTexturesAndMaterials)
 {
     ASSERT_TRUE(WriteSolidBitmap("rep.bmp", 2, 2, 0x010203));
     const D3DCOLORVALUE amb = {0.25f, 0.5f, 0.75f, 1.0f};
-    const D3DCOLORVALUE spec = {0.125f, 0, 0, 0.5f};
+    const D3DCOLORVALUE specular = {0.125f, 0, 0, 0.5f};
     UINT s = 0;
-    ASSERT_EQ(OXE_OK, skins_->CreateSkin(&amb, &kRed, &kBlack, &spec, 8.5f, &s));
+    ASSERT_EQ(OXE_OK, skins_->CreateSkin(&amb, &kRed, &kBlack, &specular, 8.5f, &s));
     ASSERT_EQ(OXE_OK, skins_->AddTexture(s, "rep.bmp", false, 1.0f, nullptr, 0));
     ASSERT_EQ(OXE_OK, skins_->ReplaceTexture(s, 3, "rep.bmp", false, 1.0f, nullptr, 0));
     skins_->WriteStatusReport("report_detail.txt", true);
