@@ -201,7 +201,9 @@ void geQuad::createGeoBuffers(IDirect3DDevice9* device)
     // Without its vertices the quad gets no index buffer either, and so never draws.
     if (!WriteVertices(*this, vertexBuffer)) return;
 
-    if (FAILED(device->CreateIndexBuffer(kIndexBytes, 0, D3DFMT_INDEX16, D3DPOOL_DEFAULT,
+    // Managed like the vertices: a buffer in the default pool would make every device reset
+    // fail while the quad is alive, and the device would stay lost.
+    if (FAILED(device->CreateIndexBuffer(kIndexBytes, 0, D3DFMT_INDEX16, D3DPOOL_MANAGED,
                                          &indexBuffer, nullptr))) {
         indexBuffer = nullptr;
         return;

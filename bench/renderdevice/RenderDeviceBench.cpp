@@ -60,6 +60,9 @@ void Report(const char* name, const char* reference, double subject, double base
 {
     printf("%-22s %10.2f us/call   reference (%s) %10.2f us/call   ratio %6.2f\n", name, subject, reference, base,
            base > 0 ? subject / base : 0.0);
+    // Machine-readable: figure|ours|unit|reference|its value|unit|ours / reference.
+    printf("RESULT|renderdevice: %s|%.2f|us/call|%s|%.2f|us/call|%.2f\n", name, subject, reference, base,
+           base > 0 ? subject / base : 0.0);
 }
 
 // Best of several alternating rounds for a subject and its reference.
