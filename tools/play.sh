@@ -1,29 +1,156 @@
 #!/bin/sh
-# Installs what is missing, builds everything and starts SimpleBrixel under Wine on this desktop.
+# Installs what is missing, builds everything and starts SimpleBrixel under Wine.
 #   sh tools/play.sh
-# The game needs an X display: without $DISPLAY it says so and exits with code 2.
+# With an X display ($DISPLAY set) it opens the game window on it, for you to play.
+# Without one it plays a demonstration game by itself on a private Xvfb display, driving the
+# game with real key events from tools/demo-keys.txt, and writes what a player would have seen
+# (PNG screenshots, an animated GIF, the final score and the run's two log files) into a folder
+# it names at the end (build/demo/).
+# Environment: PELMORA_BUILD (build tree, default build/), PELMORA_DEMO_KEYS (key script),
+# PELMORA_DEMO_OUT (demo folder), PELMORA_SKIP_BUILD=1 (use the build tree as it is).
 set -e
 root=$(cd "$(dirname "$0")/.." && pwd)
 build="${PELMORA_BUILD:-$root/build}"
 
-if [ -z "${DISPLAY:-}" ]; then
-  echo "play.sh: no X display (\$DISPLAY is not set); SimpleBrixel needs a desktop to open its window." >&2
-  echo "play.sh: run it from a graphical session, or start one, e.g.: Xvfb :5 & DISPLAY=:5 sh tools/play.sh" >&2
-  exit 2
+if [ "${PELMORA_SKIP_BUILD:-}" != 1 ]; then
+  sh "$root/tools/setup-packages.sh"
+  PELMORA_BUILD="$build" sh "$root/tools/build.sh"
 fi
 
-sh "$root/tools/setup-packages.sh"
-PELMORA_BUILD="$build" sh "$root/tools/build.sh"
-
-# The game reads its images from, and writes its logs to, the working folder: run it in the
-# program folder, where the build put the DLLs and the generated images.
 export WINEPREFIX="${WINEPREFIX:-$HOME/.wine-pelmora}"
 export WINEDEBUG="${WINEDEBUG:--all}"
 export WINEDLLOVERRIDES="${WINEDLLOVERRIDES:-mscoree,mshtml=}"
-if [ ! -d "$WINEPREFIX" ]; then
+
+# make_prefix: creates the Wine prefix once. "Impact", the game's face, is not installed on
+# Debian: the prefix maps it to the closest installed condensed bold sans (see the README).
+make_prefix() {
+  [ -d "$WINEPREFIX" ] && return 0
   echo "play.sh: creating the Wine prefix $WINEPREFIX (once, takes a few seconds)"
-  wineboot -i >/dev/null 2>&1 || true
+  wineboot -i </dev/null >/dev/null 2>&1 || true
+  wine reg add 'HKCU\Software\Wine\Fonts\Replacements' /v Impact /t REG_SZ \
+    /d "Liberation Sans Narrow" /f </dev/null >/dev/null 2>&1 || true
+  wineserver -w >/dev/null 2>&1 || true
+}
+
+if [ -n "${DISPLAY:-}" ]; then
+  make_prefix
+  # The game reads its images from, and writes its logs to, the working folder: run it in the
+  # program folder, where the build put the DLLs and the generated images.
+  cd "$build/bin"
+  echo "play.sh: starting SimpleBrixel (U: new game, arrows: move/turn/drop, Space: end, Esc: quit)"
+  exec wine ./SimpleBrixel.exe
 fi
-cd "$build/bin"
-echo "play.sh: starting SimpleBrixel (U: new game, arrows: move/turn/drop, Space: end, Esc: quit)"
-exec wine ./SimpleBrixel.exe
+
+# ---- no display: the headless demonstration ----
+keys="${PELMORA_DEMO_KEYS:-$root/tools/demo-keys.txt}"
+out="${PELMORA_DEMO_OUT:-$build/demo}"
+[ -f "$keys" ] || { echo "play.sh: no key script $keys" >&2; exit 1; }
+set +e
+rm -rf "$out"
+mkdir -p "$out/run" "$out/frames"
+run="$out/run"
+cp "$build/bin"/*.dds "$run"/
+
+xvfb_pid=""
+game_pid=""
+grabber_pid=""
+cleanup() {
+  [ -n "$grabber_pid" ] && kill "$grabber_pid" 2>/dev/null
+  [ -n "$game_pid" ] && kill "$game_pid" 2>/dev/null
+  wineserver -k >/dev/null 2>&1
+  [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null
+}
+trap cleanup EXIT
+trap 'exit 1' INT TERM
+
+# A private display: the first free number from 150 up (Xvfb's lock file makes the claim atomic).
+n=150
+while [ $n -lt 250 ]; do
+  if [ ! -e "/tmp/.X$n-lock" ] && [ ! -e "/tmp/.X11-unix/X$n" ]; then
+    Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp </dev/null >/dev/null 2>&1 &
+    xvfb_pid=$!
+    t=0
+    while [ ! -e "/tmp/.X11-unix/X$n" ] && kill -0 $xvfb_pid 2>/dev/null && [ $t -lt 100 ]; do
+      sleep 0.1; t=$((t + 1))
+    done
+    if [ -e "/tmp/.X11-unix/X$n" ] && kill -0 $xvfb_pid 2>/dev/null; then break; fi
+    kill $xvfb_pid 2>/dev/null; xvfb_pid=""
+  fi
+  n=$((n + 1))
+done
+[ -n "$xvfb_pid" ] || { echo "play.sh: Xvfb did not start" >&2; exit 1; }
+export DISPLAY=":$n"
+echo "play.sh: no X display; playing a demonstration game on a private display $DISPLAY"
+make_prefix
+
+(cd "$run" && exec wine "$build/bin/SimpleBrixel.exe" </dev/null >"$run/stdout.txt" 2>"$run/stderr.txt") &
+game_pid=$!
+
+# The game window, then the render device's last start-up line (it moves the window while it
+# starts), then a moment for the shell to size the window to the back buffer.
+win=""
+t=0
+while [ -z "$win" ] && [ $t -lt 120 ] && kill -0 $game_pid 2>/dev/null; do
+  win=$(xdotool search --onlyvisible --class "SimpleBrixel.exe" 2>/dev/null | head -n1)
+  [ -n "$win" ] || { sleep 0.5; t=$((t + 1)); }
+done
+[ -n "$win" ] || { echo "play.sh: the game window did not appear (see $run)" >&2; exit 1; }
+t=0
+until grep -q "oneTimeInit onnistui" "$run/log_renderdevice.txt" 2>/dev/null || [ $t -ge 120 ]; do
+  sleep 0.5; t=$((t + 1))
+done
+sleep 2
+# Without a window manager the game's X window is its client area: crop the screen to it.
+eval "$(xdotool getwindowgeometry --shell "$win")"
+crop="${WIDTH}x${HEIGHT}+${X}+${Y}"
+xdotool windowfocus "$win" 2>/dev/null
+xdotool mousemove $((X + 5)) $((Y + 5)) click 1
+
+shot() { import -window root -crop "$crop" +repage "$1"; }
+
+# GIF frames, grabbed in the background while the script plays (at most 80).
+(
+  i=0
+  while [ $i -lt 80 ]; do
+    shot "$out/frames/$(printf '%03d' $i).png" 2>/dev/null
+    i=$((i + 1)); sleep 0.3
+  done
+) &
+grabber_pid=$!
+
+shots=0
+while read -r cmd a b c rest; do
+  case "$cmd" in
+    ''|'#'*) ;;
+    key)
+      kill -0 $game_pid 2>/dev/null || { echo "play.sh: the game ended before '$cmd $a'" >&2; break; }
+      xdotool keydown "$a"; sleep "${b:-0.15}"; xdotool keyup "$a"; sleep "${c:-0.3}" ;;
+    shot) shot "$out/$a.png" && shots=$((shots + 1)) ;;
+    wait) sleep "$a" ;;
+    *) echo "play.sh: unknown step '$cmd' in $keys" >&2 ;;
+  esac
+done < "$keys"
+
+kill $grabber_pid 2>/dev/null; wait $grabber_pid 2>/dev/null; grabber_pid=""
+# The game leaves on Esc; if the script did not end it, close it.
+t=0
+while kill -0 $game_pid 2>/dev/null && [ $t -lt 20 ]; do sleep 0.5; t=$((t + 1)); done
+if kill -0 $game_pid 2>/dev/null; then
+  echo "play.sh: the game was still running after the last step: closed it"
+  kill $game_pid 2>/dev/null
+else
+  echo "play.sh: the game has ended"
+fi
+game_pid=""
+
+frames=$(ls "$out/frames" | wc -l)
+if [ "$frames" -gt 0 ]; then
+  convert -delay 30 -loop 0 "$out/frames"/*.png -resize 50% -layers Optimize "$out/demo.gif"
+fi
+rm -rf "$out/frames"
+cp "$run/log_main.txt" "$run/log_renderdevice.txt" "$out"/ 2>/dev/null
+# The game prints each score it draws: the last one is the final score.
+score=$(grep '^"[0-9]*"' "$run/stdout.txt" 2>/dev/null | tail -n1 | tr -d '"\r')
+echo "${score:-unknown}" > "$out/score.txt"
+echo "play.sh: final score ${score:-unknown}; $shots screenshots, a GIF of $frames frames, logs in $out"
+[ -s "$out/demo.gif" ] && [ "$shots" -gt 0 ]
