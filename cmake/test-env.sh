@@ -57,12 +57,11 @@ case "$action" in
     if [ -z "$found" ]; then echo "Xvfb did not start" >&2; exit 1; fi
     echo ":$found" > "$build/xvfb.display"
     export DISPLAY=$(cat "$build/xvfb.display")
-    if [ ! -d "$WINEPREFIX" ]; then
-      (detach wineboot -i </dev/null >/dev/null 2>&1)
-      # "Impact" is not installed: draw it with the closest installed condensed bold sans.
-      (detach wine reg add 'HKCU\Software\Wine\Fonts\Replacements' /v Impact /t REG_SZ \
-        /d "Liberation Sans Narrow" /f </dev/null >/dev/null 2>&1)
-    fi
+    [ -d "$WINEPREFIX" ] || (detach wineboot -i </dev/null >/dev/null 2>&1)
+    # "Impact" is not installed: draw it with the closest installed condensed bold sans. Set on
+    # every start, as a build step may have made the prefix before the first test run.
+    (detach wine reg add 'HKCU\Software\Wine\Fonts\Replacements' /v Impact /t REG_SZ \
+      /d "Liberation Sans Narrow" /f </dev/null >/dev/null 2>&1)
     (detach wineserver -p </dev/null >/dev/null 2>&1 &)
     # Start the prefix's background services here, with their output going nowhere: started
     # by the first test program instead, they would inherit its output pipe and keep ctest
