@@ -1,5 +1,6 @@
 #include "OXED3DSkinManager.h"
 #include "OXEResult.h"
+#include "OXEBitmapRows.h"
 #include <d3dx9.h>
 #include <cstdarg>
 #include <cstdlib>
@@ -344,21 +345,17 @@ HRESULT OXED3DSkinManager::CreateTexture(TextureRecord* record, bool alpha)
         DeleteObject(bitmap);
         return OXE_BUFFERLOCK;
     }
-    // Rows are copied in the order they lie in the bitmap's memory (not flipped).
-    for (UINT y = 0; y < height; ++y) {
-        const BYTE* src = bits + size_t(y) * rowPitch;
-        BYTE* dst = static_cast<BYTE*>(locked.pBits) + size_t(y) * locked.Pitch;
-        for (UINT x = 0; x < width; ++x) {
-            const UINT blue = src[x * 3 + 0], green = src[x * 3 + 1], red = src[x * 3 + 2];
-            if (alpha) {
-                reinterpret_cast<DWORD*>(dst)[x] = 0xFF000000u | red << 16 | green << 8 | blue;
-            } else {
-                // Each channel rounded to its nearest 5- or 6-bit value.
-                const UINT r5 = (red * 31 + 127) / 255, g6 = (green * 63 + 127) / 255,
-                           b5 = (blue * 31 + 127) / 255;
-                reinterpret_cast<WORD*>(dst)[x] = WORD(r5 << 11 | g6 << 5 | b5);
-            }
-        }
+    // Rows are copied in the order they lie in the bitmap's memory (not flipped); the copy
+    // refuses sizes that do not fit the bitmap's bits or the locked surface.
+    const bool copied = locked.Pitch > 0 &&
+        OXECopyBitmapRows(bits, size_t(rowPitch) * height, rowPitch, width, height,
+                          static_cast<uint8_t*>(locked.pBits), size_t(locked.Pitch) * height,
+                          uint32_t(locked.Pitch), alpha);
+    if (!copied) {
+        texture->UnlockRect(0);
+        texture->Release();
+        DeleteObject(bitmap);
+        return OXE_INVALIDFILE;
     }
     texture->UnlockRect(0);
     DeleteObject(bitmap);

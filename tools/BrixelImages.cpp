@@ -12,6 +12,7 @@
 #include <cstdio>
 #include <string>
 #include <vector>
+#include "DdsFile.h"
 
 namespace {
 
@@ -84,42 +85,12 @@ void Blend(Image& img, int x, int y, const Rgba& c)
 
 // --- DDS writing ----------------------------------------------------------------------------
 
-void PutU32(std::vector<uint8_t>& out, uint32_t v)
-{
-    for (int i = 0; i < 4; ++i) out.push_back(uint8_t(v >> (8 * i)));
-}
-
-// An uncompressed 32-bit DDS: "DDS " magic, the 124-byte surface header with its 32-byte pixel
-// format (RGB with alpha, masks for A8R8G8B8), then the pixels as little-endian ARGB words.
+// An uncompressed A8R8G8B8 DDS file of the picture.
 bool WriteDds(const std::string& path, const Image& img)
 {
-    const uint32_t DDSD_CAPS = 0x1, DDSD_HEIGHT = 0x2, DDSD_WIDTH = 0x4, DDSD_PITCH = 0x8,
-                   DDSD_PIXELFORMAT = 0x1000;
-    const uint32_t DDPF_ALPHAPIXELS = 0x1, DDPF_RGB = 0x40;
-    const uint32_t DDSCAPS_TEXTURE = 0x1000;
-
     std::vector<uint8_t> out;
-    out.insert(out.end(), {'D', 'D', 'S', ' '});
-    PutU32(out, 124);                                                       // header size
-    PutU32(out, DDSD_CAPS | DDSD_HEIGHT | DDSD_WIDTH | DDSD_PITCH | DDSD_PIXELFORMAT);
-    PutU32(out, uint32_t(img.height));
-    PutU32(out, uint32_t(img.width));
-    PutU32(out, uint32_t(img.width) * 4);                                   // pitch
-    PutU32(out, 0);                                                         // depth
-    PutU32(out, 0);                                                         // mip levels
-    for (int i = 0; i < 11; ++i) PutU32(out, 0);                            // reserved
-    PutU32(out, 32);                                                        // pixel format size
-    PutU32(out, DDPF_RGB | DDPF_ALPHAPIXELS);
-    PutU32(out, 0);                                                         // no FourCC
-    PutU32(out, 32);                                                        // bits per pixel
-    PutU32(out, 0x00FF0000);                                                // red mask
-    PutU32(out, 0x0000FF00);                                                // green mask
-    PutU32(out, 0x000000FF);                                                // blue mask
-    PutU32(out, 0xFF000000);                                                // alpha mask
-    PutU32(out, DDSCAPS_TEXTURE);
-    for (int i = 0; i < 4; ++i) PutU32(out, 0);                             // caps2..4, reserved
-    for (uint32_t p : img.pixels) PutU32(out, p);
-
+    if (!EncodeDds(uint32_t(img.width), uint32_t(img.height), img.pixels.data(), img.pixels.size(), true, out))
+        return false;
     FILE* f = std::fopen(path.c_str(), "wb");
     if (!f) return false;
     bool ok = std::fwrite(out.data(), 1, out.size(), f) == out.size();

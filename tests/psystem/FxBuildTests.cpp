@@ -85,6 +85,15 @@ TEST(FxSource, BadSourcesNameTheLineAndTheFault)
     for (const Case& c : cases) EXPECT_NE(ErrorOf(c.text).find(c.expect), std::string::npos) << c.text << "\n-> " << ErrorOf(c.text);
 }
 
+TEST(FxSource, BindingsEndAtTheLastRegister)
+{
+    const std::string head = "param float4x4 m\nparam float f\nparam texture t\nsampler S t\ntechnique T\npass P\nvertexshader\n";
+    EXPECT_EQ(ErrorOf(head + "bind m c252\nbind f c255\nbind S s15\nvs_2_0\nend\n"), "(accepted)");
+    EXPECT_EQ(ErrorOf(head + "bind m c253\n"), "t.fxs:8: 'm' at c253 runs past the last register c255");
+    EXPECT_EQ(ErrorOf(head + "bind f c256\n"), "t.fxs:8: bad register 'c256'");
+    EXPECT_EQ(ErrorOf(head + "bind S s16\n"), "t.fxs:8: bad register 's16': samplers end at s15");
+}
+
 TEST(FxWriter, SplicedConstantTableIsReadByD3DX)
 {
     FxEffect fx;
@@ -176,6 +185,14 @@ TEST(FxBuildTool, ReportsBadShaderAssemblyWithFileAndLineAndWritesNothing)
 
     EXPECT_EQ(RunTool(". missing.fxs", errors), 1);
     EXPECT_NE(errors.find("missing.fxs: cannot be read"), std::string::npos) << errors;
+
+    // The assembler takes the kind from the version line: a block of the other kind is refused
+    // here rather than when the effect loads.
+    DeleteFileA("kindswap.fx");
+    ASSERT_TRUE(testsupport::WriteFileText("kindswap.fxs", "technique T\npass P\nvertexshader\n  ps_2_0\n  mov oC0, c0\nend\n"));
+    EXPECT_EQ(RunTool(". kindswap.fxs", errors), 1);
+    EXPECT_NE(errors.find("kindswap.fxs:3: a vertexshader block holds a pixel shader"), std::string::npos) << errors;
+    EXPECT_EQ(GetFileAttributesA("kindswap.fx"), INVALID_FILE_ATTRIBUTES);
 
     ASSERT_TRUE(testsupport::WriteFileText("goodfx.fxs", kGood));
     EXPECT_EQ(RunTool(". goodfx.fxs", errors), 0) << errors;

@@ -33,8 +33,9 @@ std::string BaseName(const std::string& path)
     return dot == std::string::npos ? name : name.substr(0, dot);
 }
 
-// Assembles one shader block; messages name the source line of the block.
-bool Assemble(const FxShader& shader, const std::string& file, std::vector<uint32_t>& code)
+// Assembles one shader block with D3DX. The message says which of the file's lines the
+// assembler's own line numbers start at.
+bool Assemble(const FxShader& shader, std::vector<uint32_t>& code, std::string& error)
 {
     ID3DXBuffer* bytecode = nullptr;
     ID3DXBuffer* errors = nullptr;
@@ -42,9 +43,11 @@ bool Assemble(const FxShader& shader, const std::string& file, std::vector<uint3
                                     0, &bytecode, &errors);
     bool ok = SUCCEEDED(hr) && bytecode && bytecode->GetBufferSize() >= 8;
     if (!ok) {
-        std::fprintf(stderr, "%s:%d: shader assembly failed (0x%08lX); the assembler's line 1 is line %d\n",
-                     file.c_str(), shader.line, (unsigned long)hr, shader.line + 1);
-        if (errors) std::fprintf(stderr, "%.*s\n", int(errors->GetBufferSize()), (const char*)errors->GetBufferPointer());
+        char what[128];
+        std::snprintf(what, sizeof what, "shader assembly failed (0x%08lX); the assembler's line 1 is line %d",
+                      (unsigned long)hr, shader.line + 1);
+        error = what;
+        if (errors) error += "\n" + std::string((const char*)errors->GetBufferPointer(), errors->GetBufferSize());
     } else {
         code.resize(bytecode->GetBufferSize() / 4);
         memcpy(code.data(), bytecode->GetBufferPointer(), code.size() * 4);
@@ -52,20 +55,6 @@ bool Assemble(const FxShader& shader, const std::string& file, std::vector<uint3
     if (bytecode) bytecode->Release();
     if (errors) errors->Release();
     return ok;
-}
-
-bool AddShader(const FxShader& shader, const FxEffect& fx, const std::string& file,
-               std::vector<std::vector<uint32_t>>& shaders)
-{
-    std::vector<uint32_t> code, withTable;
-    if (!Assemble(shader, file, code)) return false;
-    std::string error;
-    if (!SpliceConstantTable(code, shader.bindings, fx, withTable, error)) {
-        std::fprintf(stderr, "%s:%d: %s\n", file.c_str(), shader.line, error.c_str());
-        return false;
-    }
-    shaders.push_back(withTable);
-    return true;
 }
 
 bool BuildOne(const std::string& source, const std::string& outFolder)
@@ -80,13 +69,11 @@ bool BuildOne(const std::string& source, const std::string& outFolder)
         std::fprintf(stderr, "%s\n", error.c_str());
         return false;
     }
-    std::vector<std::vector<uint32_t>> shaders;
-    for (const FxTechnique& t : fx.techniques)
-        for (const FxPass& p : t.passes) {
-            if (p.vertexShader.present && !AddShader(p.vertexShader, fx, source, shaders)) return false;
-            if (p.pixelShader.present && !AddShader(p.pixelShader, fx, source, shaders)) return false;
-        }
-    std::vector<uint8_t> bytes = WriteCompiledEffect(fx, shaders);
+    std::vector<uint8_t> bytes;
+    if (!CompileEffect(fx, source, Assemble, bytes, error)) {
+        std::fprintf(stderr, "%s\n", error.c_str());
+        return false;
+    }
     std::string out = outFolder + "/" + BaseName(source) + ".fx";
     std::ofstream file(out, std::ios::binary);
     if (!file.write((const char*)bytes.data(), std::streamsize(bytes.size()))) {

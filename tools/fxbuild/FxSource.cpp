@@ -291,6 +291,12 @@ private:
             return fail(b.sampler ? "only a sampler binds to an s register"
                                   : "a sampler binds to an s register, not '" + w[2] + "'");
         if (p.kind == FxParamKind::Texture) return fail("bind the sampler of texture '" + w[1] + "', not the texture");
+        // The device has float registers c0..c255 and samplers s0..s15; a binding past them
+        // would make every pass that sets this shader fail when it begins.
+        if (b.sampler && b.reg > 15) return fail("bad register '" + w[2] + "': samplers end at s15");
+        const int registers = p.kind == FxParamKind::Matrix ? 4 : 1;
+        if (!b.sampler && b.reg + registers > 256)
+            return fail("'" + w[1] + "' at " + w[2] + " runs past the last register c255");
         for (const FxBinding& other : shader_->bindings)
             if (other.name == b.name) return fail("'" + b.name + "' bound twice in one shader");
         shader_->bindings.push_back(b);

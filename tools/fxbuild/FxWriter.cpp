@@ -294,3 +294,50 @@ std::vector<uint8_t> WriteCompiledEffect(const FxEffect& fx,
 {
     return EffectWriter(fx, shaders).write();
 }
+
+namespace {
+
+// The assembler takes the shader kind from the version line of the text, so a block can hold
+// the other kind; the loader would then fail to create the shader only when the effect loads.
+bool KindMatches(const std::vector<uint32_t>& code, bool vertex, std::string& what)
+{
+    const uint32_t kind = code.empty() ? 0 : code[0] >> 16;
+    if (kind == (vertex ? 0xFFFEu : 0xFFFFu)) return true;
+    if (kind == 0xFFFEu || kind == 0xFFFFu)
+        what = vertex ? "a vertexshader block holds a pixel shader" : "a pixelshader block holds a vertex shader";
+    else
+        what = "assembler output does not start with a shader version token";
+    return false;
+}
+
+bool AddShader(const FxShader& shader, bool vertex, const FxEffect& fx, const std::string& fileName,
+               const FxAssembler& assemble, std::vector<std::vector<uint32_t>>& shaders,
+               std::string& error)
+{
+    std::vector<uint32_t> code, withTable;
+    std::string what;
+    if (!assemble(shader, code, what) || !KindMatches(code, vertex, what) ||
+        !SpliceConstantTable(code, shader.bindings, fx, withTable, what)) {
+        error = fileName + ":" + std::to_string(shader.line) + ": " + what;
+        return false;
+    }
+    shaders.push_back(withTable);
+    return true;
+}
+
+} // namespace
+
+bool CompileEffect(const FxEffect& fx, const std::string& fileName, const FxAssembler& assemble,
+                   std::vector<uint8_t>& out, std::string& error)
+{
+    std::vector<std::vector<uint32_t>> shaders;
+    for (const FxTechnique& t : fx.techniques)
+        for (const FxPass& p : t.passes) {
+            if (p.vertexShader.present && !AddShader(p.vertexShader, true, fx, fileName, assemble, shaders, error))
+                return false;
+            if (p.pixelShader.present && !AddShader(p.pixelShader, false, fx, fileName, assemble, shaders, error))
+                return false;
+        }
+    out = WriteCompiledEffect(fx, shaders);
+    return true;
+}

@@ -2,6 +2,7 @@
 // (tag 0xFEFF0901) that D3DXCreateEffect loads, and puts the constant table into shader bytecode.
 #pragma once
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 #include "FxSource.h"
@@ -15,3 +16,14 @@ bool SpliceConstantTable(const std::vector<uint32_t>& code, const std::vector<Fx
 // technique, pass by pass, the vertex shader before the pixel shader.
 std::vector<uint8_t> WriteCompiledEffect(const FxEffect& fx,
                                          const std::vector<std::vector<uint32_t>>& shaders);
+
+// Turns one shader block's text into bytecode (the version token first). On failure returns
+// false with error saying what went wrong; the caller adds where.
+using FxAssembler =
+    std::function<bool(const FxShader& shader, std::vector<uint32_t>& code, std::string& error)>;
+
+// Everything after reading the source: assembles every present shader in the order
+// WriteCompiledEffect wants them, splices each one's constant table in and writes the compiled
+// effect into out. On failure returns false with error reading "<fileName>:<line>: <what>".
+bool CompileEffect(const FxEffect& fx, const std::string& fileName, const FxAssembler& assemble,
+                   std::vector<uint8_t>& out, std::string& error);
