@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <memory>
 #include <string>
+#include "RenderDeviceRelease.h"
 #include "TestDevice.h"
 #include "OXED3D.h"
 #include "GamePresentation.h"
@@ -102,6 +103,7 @@ protected:
     void TearDown() override
     {
         graphics_.reset(); // the objects' buffers and textures go before the device
+        if (device_) EXPECT_EQ(testsupport::ReleaseAndCountLeft(*device_), 0u) << "Direct3D objects left alive";
         delete device_;
         device_ = nullptr;
         window_.reset();

@@ -1,4 +1,5 @@
 #include "DrawFixture.h"
+#include "RenderDeviceRelease.h"
 
 namespace managertests {
 
@@ -18,6 +19,7 @@ void DrawTest::SetUpTestSuite()
 
 void DrawTest::TearDownTestSuite()
 {
+    if (rd_) EXPECT_EQ(testsupport::ReleaseAndCountLeft(*rd_), 0u) << "Direct3D objects left alive";
     delete rd_;
     rd_ = nullptr;
     delete window_;

@@ -76,7 +76,10 @@ public:
         if (!g_device) return;
         ReleaseFn release = reinterpret_cast<ReleaseFn>(
             GetProcAddress(GetModuleHandleA("PelmoraParts.dll"), "ReleaseRenderDevice"));
+        IDirect3DDevice9* d3d = g_device->GetD3DDevice();
+        if (d3d) d3d->AddRef(); // counted after the library has released its device
         if (release) release(&g_device);
+        if (d3d) EXPECT_EQ(d3d->Release(), 0u) << "Direct3D objects left alive";
         g_device = nullptr;
     }
 };

@@ -20,6 +20,7 @@ using namespace psystemtest;
 namespace {
 
 typedef HRESULT (*CreateFn)(HINSTANCE, OXERenderDevice**);
+typedef HRESULT (*ReleaseFn)(OXERenderDevice**);
 
 // A render device made by PelmoraGraf's factory, so that the library's current device and its
 // shared declarations are the ones its particle systems use. One for the whole program: a
@@ -28,8 +29,21 @@ class GrafDevice {
 public:
     static GrafDevice& get()
     {
-        static GrafDevice* device = new GrafDevice;
-        return *device;
+        if (!instance_) instance_ = new GrafDevice;
+        return *instance_;
+    }
+    // Releases the device through the library that made it, once every test is done, and
+    // checks nothing made on it outlived it. The window stays (slow to destroy).
+    static void releaseShared()
+    {
+        if (!instance_ || !instance_->device_) return;
+        HMODULE graf = GetModuleHandleA("PelmoraGraf.dll");
+        ReleaseFn release = graf ? (ReleaseFn)GetProcAddress(graf, "ReleaseRenderDevice") : nullptr;
+        ASSERT_NE(release, nullptr);
+        IDirect3DDevice9* d3d = instance_->device_->GetD3DDevice();
+        if (d3d) d3d->AddRef();
+        release(&instance_->device_);
+        if (d3d) EXPECT_EQ(d3d->Release(), 0u) << "Direct3D objects left alive";
     }
     bool ok() const { return device_ && device_->GetD3DDevice(); }
     OXERenderDevice* operator->() const { return device_; }
@@ -59,9 +73,16 @@ private:
         if (device_->Init(window_.handle(), 16, 8, false, false) != OXE_OK) return;
         device_->CreateVertexDeclarations();
     }
+    static GrafDevice* instance_; // made by the first test that draws
     TestWindow window_;
     OXERenderDevice* device_ = nullptr;
 };
+GrafDevice* GrafDevice::instance_ = nullptr;
+
+struct GrafDeviceRelease : ::testing::Environment {
+    void TearDown() override { GrafDevice::releaseShared(); }
+};
+::testing::Environment* const g_grafDeviceRelease = ::testing::AddGlobalTestEnvironment(new GrafDeviceRelease);
 
 Camera LookingAt(const D3DXVECTOR3& eye, const D3DXVECTOR3& target)
 {

@@ -2,6 +2,7 @@
 // windowed, flush log), so the Direct3D device is the device's own.
 #pragma once
 #include "OXED3D.h"
+#include "RenderDeviceRelease.h"
 #include "TestDevice.h"
 #include <gtest/gtest.h>
 #include <cmath>
@@ -25,6 +26,13 @@ struct StartedDevice {
     {
         result = device->Init(window.handle(), 16, stencilBits, false, true);
     }
+    // The render device goes first; the Direct3D device must go with it.
+    ~StartedDevice()
+    {
+        if (device) EXPECT_EQ(testsupport::ReleaseAndCountLeft(*device), 0u) << "Direct3D objects left alive";
+    }
+    StartedDevice(const StartedDevice&) = delete;
+    StartedDevice& operator=(const StartedDevice&) = delete;
     bool ok() const { return result == OXE_OK && device->GetD3DDevice() != nullptr; }
     OXED3D* get() const { return device.get(); }
     IDirect3DDevice9* d3d() const { return device->GetD3DDevice(); }

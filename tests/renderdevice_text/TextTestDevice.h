@@ -2,6 +2,7 @@
 // frame helpers that read back what a frame drew.
 #pragma once
 #include <gtest/gtest.h>
+#include "RenderDeviceRelease.h"
 #include "TestDevice.h"
 #include "OXED3D.h"
 #include <algorithm>
@@ -27,7 +28,11 @@ public:
         device_ = new OXED3D(GetModuleHandleA(nullptr));
         started_ = device_->Init(SharedWindow(), 16, 8, false, false) == OXE_OK;
     }
-    ~StartedDevice() { delete device_; }
+    ~StartedDevice()
+    {
+        EXPECT_EQ(testsupport::ReleaseAndCountLeft(*device_), 0u) << "Direct3D objects left alive";
+        delete device_;
+    }
     StartedDevice(const StartedDevice&) = delete;
     StartedDevice& operator=(const StartedDevice&) = delete;
 

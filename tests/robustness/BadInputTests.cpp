@@ -5,6 +5,7 @@
 #include "OXEParticleSystem.h"
 #include "Sprite2D.h"
 #include "geQuad.h"
+#include "RenderDeviceRelease.h"
 #include "TestDevice.h"
 #include <gtest/gtest.h>
 #include <climits>
@@ -38,7 +39,7 @@ struct BadInput : ::testing::Test {
     }
     static void TearDownTestSuite()
     {
-        device->Release();
+        EXPECT_EQ(testsupport::ReleaseAndCountLeft(*device), 0u) << "Direct3D objects left alive";
         delete device;
         delete window;
     }

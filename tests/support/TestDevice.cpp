@@ -1,4 +1,5 @@
 #include "TestDevice.h"
+#include <gtest/gtest.h>
 #include <cstdio>
 
 namespace testsupport {
@@ -140,7 +141,9 @@ TestDevice::TestDevice(int width, int height) : window_(width, height)
 
 TestDevice::~TestDevice()
 {
-    releaseDevice();
+    // Whatever a test made on the device must be gone by now.
+    const ULONG left = releaseDevice();
+    EXPECT_EQ(left, 0u) << "Direct3D objects left alive on the test device";
     if (d3d_) d3d_->Release();
 }
 
