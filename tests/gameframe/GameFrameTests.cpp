@@ -12,6 +12,7 @@
 #include "GamePresentation.h"
 #include "GameState.h"
 #include "Camera.h"
+#include "DdsFile.h"
 
 using namespace testsupport;
 
@@ -48,16 +49,15 @@ int CountBright(const Picture& p, int x0, int y0, int x1, int y1, int threshold 
     return n;
 }
 
-// The centre texel of one of the game's DDS images (A8R8G8B8, uncompressed), read from the file.
+// The centre texel of one of the game's DDS images, read with the strict reader the image tool
+// shares (0 when the file is not a well-formed uncompressed 32-bit DDS).
 uint32_t DdsCentre(const std::string& file)
 {
     std::string bytes = ReadFileBytes(file);
-    if (bytes.size() < 128 || bytes.compare(0, 4, "DDS ") != 0)
+    DdsPicture picture;
+    if (!DecodeDds(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size(), picture).empty())
         return 0;
-    auto u32 = [&](size_t at) { uint32_t v; memcpy(&v, bytes.data() + at, 4); return v; };
-    uint32_t height = u32(12), width = u32(16);
-    size_t at = 128 + (size_t(height / 2) * width + width / 2) * 4;
-    return at + 4 <= bytes.size() ? u32(at) : 0;
+    return picture.pixels[size_t(picture.height / 2) * picture.width + picture.width / 2];
 }
 
 // Puts copies of the game's images into a folder of the working directory (leaving out one
