@@ -7,6 +7,8 @@
 #
 #   FUZZ_SECONDS    seconds of fuzzing per target (default 60)
 #   FUZZ_BUILD_DIR  build folder (default build/fuzz in the source tree)
+#   FUZZ_CHECK_DIR  a folder of built effect files and images (such as <mingw build>/bin) whose
+#                   *.fx and *.dds are first checked with the same strict readers
 #
 # Exits 1 when a regression input fails or a fuzzer finds a crash; the crashing input is kept in
 # <build folder>/crashes/<target>/ and its name printed. Inputs that found new code paths
@@ -34,6 +36,24 @@ if ! cmake --build "$build" -j2 >"$build/build.log" 2>&1; then
   exit 1
 fi
 
+failed=0
+if [ -n "${FUZZ_CHECK_DIR:-}" ]; then
+  files=$(find "$FUZZ_CHECK_DIR" -maxdepth 1 -type f \( -name '*.fx' -o -name '*.dds' \) | sort)
+  if [ -z "$files" ]; then
+    echo "fuzz.sh: no .fx or .dds files in $FUZZ_CHECK_DIR" >&2
+    failed=1
+  else
+    # shellcheck disable=SC2086
+    if "$build/check_files" $files >"$build/check_files.log" 2>&1; then
+      echo "fuzz.sh: $(echo "$files" | wc -l) built effect files and images are well formed"
+    else
+      cat "$build/check_files.log" >&2
+      echo "fuzz.sh: a built effect file or image is malformed" >&2
+      failed=1
+    fi
+  fi
+fi
+
 # Seed folders of each target; the first folder on the command line is where libFuzzer keeps
 # what it finds, the seed folders are only read.
 seeds_of() {
@@ -43,7 +63,6 @@ seeds_of() {
   esac
 }
 
-failed=0
 for t in $targets; do
   bin="$build/fuzz_$t"
   if [ ! -x "$bin" ]; then
