@@ -116,28 +116,51 @@ void Compare(const FxEffect& fx, const FxCheckedEffect& built, const std::string
     }
 }
 
+// Reads and compiles text: true with the compiled bytes, or false with the message.
+bool Build(const std::string& text, std::vector<uint8_t>& bytes, std::string& error)
+{
+    FxEffect fx;
+    bytes.clear();
+    if (!ParseEffectSource(text, "fuzz.fxs", fx, error)) return false;
+    return CompileEffect(fx, "fuzz.fxs", FakeAssemble, bytes, error);
+}
+
+// The same source saved with CR LF line ends must give the same effect or the same message.
+void SameWithCrLf(const std::string& text, bool built, const std::vector<uint8_t>& bytes, const std::string& error)
+{
+    if (text.find('\r') != std::string::npos) return;
+    std::string crlf;
+    for (char c : text) {
+        if (c == '\n') crlf += '\r';
+        crlf += c;
+    }
+    std::vector<uint8_t> again;
+    std::string againError;
+    if (Build(crlf, again, againError) != built || again != bytes || (!built && againError != error))
+        Fault("CR LF line ends change the result", text);
+}
+
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     const std::string text(reinterpret_cast<const char*>(data), size);
-    FxEffect fx;
-    std::string error;
-    if (!ParseEffectSource(text, "fuzz.fxs", fx, error)) {
-        if (error.compare(0, 9, "fuzz.fxs:") != 0) Fault("refusal without file and line: " + error, text);
-        return 0;
-    }
     std::vector<uint8_t> bytes;
-    if (!CompileEffect(fx, "fuzz.fxs", FakeAssemble, bytes, error)) {
+    std::string error;
+    const bool built = Build(text, bytes, error);
+    SameWithCrLf(text, built, bytes, error);
+    if (!built) {
         if (error.compare(0, 9, "fuzz.fxs:") != 0) Fault("refusal without file and line: " + error, text);
         return 0;
     }
+    FxEffect fx;
+    ParseEffectSource(text, "fuzz.fxs", fx, error);
     // An exactly sized copy, so that the address sanitizer sees any read past the end.
     std::vector<uint8_t> exact(bytes);
     exact.shrink_to_fit();
-    FxCheckedEffect built;
-    std::string fault = CheckCompiledEffect(exact.data(), exact.size(), built);
+    FxCheckedEffect read;
+    std::string fault = CheckCompiledEffect(exact.data(), exact.size(), read);
     if (!fault.empty()) Fault("compiled effect is malformed: " + fault, text);
-    Compare(fx, built, text);
+    Compare(fx, read, text);
     return 0;
 }
