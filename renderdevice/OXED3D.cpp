@@ -26,6 +26,7 @@ namespace {
 const UINT kSdkVersion = 32;               // Direct3D 9 SDK version asked of Direct3DCreate9
 const DWORD kWindowedStyle = 0x00CF0000;   // overlapped window: caption, system menu, frame, boxes
 const DWORD kFullscreenStyle = 0x80000000; // popup window
+const UINT kMaxWindowSize = 0x7FFF;        // largest window or back-buffer side taken
 const char* kLogFileName = "log_renderdevice.txt";
 
 // A colour channel 0..1 as a byte: times 255, truncated towards zero, low 8 bits kept.
@@ -278,8 +279,11 @@ HRESULT OXED3D::Init(HWND window, UINT, int stencilBits, bool fullscreen, bool f
     enableFullscreeMode(fullscreen, m_presentation.BackBufferWidth, m_presentation.BackBufferHeight);
     ShowCursor(TRUE);
 
-    HRESULT hr = m_d3d->CreateDevice(0, D3DDEVTYPE_HAL, window, D3DCREATE_SOFTWARE_VERTEXPROCESSING,
-                                     &m_presentation, &m_device);
+    // Without a window Direct3D may still make a device, but one that presents nowhere: that
+    // start fails like any device that cannot be created.
+    HRESULT hr = window ? m_d3d->CreateDevice(0, D3DDEVTYPE_HAL, window, D3DCREATE_SOFTWARE_VERTEXPROCESSING,
+                                              &m_presentation, &m_device)
+                        : D3DERR_INVALIDCALL;
     if (FAILED(hr) || !m_device) {
         m_device = nullptr;
         Log("virhe: IDirect3D::CreateDevice() ep\xE4onnistui");
@@ -294,6 +298,12 @@ HRESULT OXED3D::Init(HWND window, UINT, int stencilBits, bool fullscreen, bool f
 
 HRESULT OXED3D::enableFullscreeMode(bool fullscreen, UINT width, UINT height)
 {
+    // No window or back buffer can be this large, and the window rectangle is signed: a larger
+    // size would wrap to a negative one. Refused before anything is stored or restyled.
+    if (width > kMaxWindowSize || height > kMaxWindowSize) {
+        Log("virhe: enableFullscreeMode, koko %u x %u", width, height);
+        return OXE_INVALIDPARAM;
+    }
     Log("enableFullscreeMode alkaa");
     m_fullscreen = fullscreen;
     m_windowWidth = width;
@@ -423,6 +433,7 @@ bool OXED3D::InitWithDisplayMode(bool fullscreen, UINT width, UINT height, int b
     m_deviceType = hardware ? D3DDEVTYPE_HAL : D3DDEVTYPE_REF;
     // No operation records a focus window of its own: the main window serves.
     if (!m_focusWindow) m_focusWindow = m_mainWindow;
+    if (!m_focusWindow) return false; // no window to present into
 
     memset(&m_presentation, 0, sizeof(m_presentation));
     m_presentation.SwapEffect = D3DSWAPEFFECT_DISCARD;
@@ -691,10 +702,11 @@ HRESULT OXED3D::InitStage(float fov, const OXEViewport* viewport, int stage)
 {
     Log("InitStage alkaa");
     if (stage < 0 || stage >= OXE_MAX_STAGES) stage = 0;
-    if (viewport) m_stageViewports[stage] = *viewport;
-    else m_stageViewports[stage] = OXEViewport{0, 0, m_windowWidth, m_windowHeight};
+    const OXEViewport given = viewport ? *viewport : OXEViewport{0, 0, m_windowWidth, m_windowHeight};
+    // No projection for an empty rectangle: refused, and the stage keeps what it had.
+    if (given.width == 0 || given.height == 0) return OXE_INVALIDPARAM;
+    m_stageViewports[stage] = given;
     const OXEViewport& vp = m_stageViewports[stage];
-    if (vp.width == 0 || vp.height == 0) return OXE_INVALIDPARAM; // no projection for an empty rectangle
 
     if (FAILED(CalcPerspProjMatrix(fov, float(vp.height) / float(vp.width), &m_projPerspective[stage])))
         return OXE_FAIL;

@@ -34,6 +34,16 @@ static BYTE AlphaCap(float alphaValue)
     return alphaValue <= 0.0f ? 0 : BYTE(int(alphaValue * 255.0f));
 }
 
+// Most colour keys a texture takes: GetTextureInfo reports the count in one byte, so a texture
+// with more could never tell its caller how many keys it copies out.
+static const UINT kMaxColorKeys = 255;
+
+// Keys are only read for an alpha texture, and only when an array is given.
+static bool TooManyKeys(bool alpha, const D3DCOLORVALUE* colorKeys, UINT keyCount)
+{
+    return alpha && colorKeys && keyCount > kMaxColorKeys;
+}
+
 static char* CopyString(const char* text)
 {
     size_t n = strlen(text) + 1;
@@ -96,6 +106,7 @@ bool OXED3DSkinManager::GrowSkins() { return GrowList(m_pSkins, m_nNumSkins); }
 
 bool OXED3DSkinManager::IsColorEqual(const D3DCOLORVALUE* a, const D3DCOLORVALUE* b)
 {
+    if (!a || !b) return false; // a missing colour equals nothing
     if (a->a != b->a) return false;
     if (a->r != b->r) return false;
     if (a->g != b->g) return false;
@@ -105,6 +116,7 @@ bool OXED3DSkinManager::IsColorEqual(const D3DCOLORVALUE* a, const D3DCOLORVALUE
 
 bool OXED3DSkinManager::IsMaterialEqual(const D3DMATERIAL9* m, const D3DMATERIAL9* n)
 {
+    if (!m || !n) return false;
     if (!IsColorEqual(&m->Ambient, &n->Ambient)) return false;
     if (!IsColorEqual(&m->Diffuse, &n->Diffuse)) return false;
     if (!IsColorEqual(&m->Emissive, &n->Emissive)) return false;
@@ -210,7 +222,7 @@ HRESULT OXED3DSkinManager::AddTexture(UINT skinId, const char* name, bool alpha,
                                       const D3DCOLORVALUE* colorKeys, UINT keyCount)
 {
     if (skinId >= m_nNumSkins) return OXE_INVALIDID;
-    if (!name) return OXE_INVALIDPARAM;
+    if (!name || TooManyKeys(alpha, colorKeys, keyCount)) return OXE_INVALIDPARAM;
     SkinRecord& skin = m_pSkins[skinId];
     if (skin.textures[7] != NoId) return OXE_BUFFERSIZE;
 
@@ -234,6 +246,7 @@ HRESULT OXED3DSkinManager::ReplaceTexture(UINT skinId, UINT stage, const char* n
 {
     if (skinId >= m_nNumSkins) return OXE_INVALIDID;
     if (stage > 7) return OXE_BUFFERSIZE;
+    if (TooManyKeys(alpha, colorKeys, keyCount)) return OXE_INVALIDPARAM;
     SkinRecord& skin = m_pSkins[skinId];
     if (!name) {
         skin.textures[stage] = NoId;

@@ -245,6 +245,9 @@ HRESULT OXED3D::CreateArialFont(UINT, UINT weight, bool italic, UINT, UINT, int 
     HDC screen = GetDC(nullptr);
     const int pixelsPerInch = screen ? GetDeviceCaps(screen, LOGPIXELSY) : 96;
     if (screen) ReleaseDC(nullptr, screen);
+    // A point size whose pixel height no font can have (MulDiv would answer -1) is refused.
+    const long long exact = (long long)pointSize * pixelsPerInch / 72;
+    if (exact > INT_MAX || exact < -INT_MAX) return OXE_INVALIDPARAM;
     const int h = MulDiv(pointSize, pixelsPerInch, 72);
 
     // Grow the list by one place; the count moves only once the font exists.

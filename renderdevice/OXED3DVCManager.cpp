@@ -3,6 +3,7 @@
 #include "OXERenderDevice.h"
 #include "VertexCache.h"
 #include "OXEResult.h"
+#include <algorithm>
 #include <cstdarg>
 #include <cstdlib>
 #include <cstring>
@@ -16,6 +17,24 @@ static const int kModeSolid = 11;
 
 // Buffer lists grow by this many records whenever one is added at a multiple of it.
 static const UINT kGrowStep = 50;
+
+// The most primitives the device draws in one call (its MaxPrimitiveCount); 0 when unknown.
+// Direct3D itself does not check counts against it, and a count beyond it reads vertex data
+// far past what a caller could have handed over.
+static UINT MaxPrimitives(IDirect3DDevice9* device)
+{
+    D3DCAPS9 caps;
+    if (!device || FAILED(device->GetDeviceCaps(&caps))) return 0;
+    return caps.MaxPrimitiveCount;
+}
+
+// True when a static buffer of these counts could be drawn whole in one call: every vertex as a
+// point (the points mode), every index pair as a line (the line-list mode).
+static bool DrawableCounts(IDirect3DDevice9* device, UINT vertexCount, UINT indexCount)
+{
+    const UINT most = MaxPrimitives(device);
+    return vertexCount <= most && indexCount / 2 <= most;
+}
 
 template <typename T> static bool GrowList(T*& list, UINT count)
 {
@@ -108,6 +127,13 @@ HRESULT OXED3DVCManager::RenderDynamic(UINT kind, UINT vertexCount, UINT indexCo
     const bool shaders = m_pRenderDevice->IsUsingShaders();
     if (kind >= OXE_VERTEX_KIND_COUNT) return OXE_INVALIDID;
     if (!IsKnownSkin(skinId)) return OXE_INVALIDID;
+    // Geometry no cache could take is refused before a cache is chosen, so that no other
+    // skin's batch is flushed or taken over for it.
+    const UINT n = indices ? indexCount : vertexCount;
+    if (vertexCount > VertexCache::kVertexCapacity || n > VertexCache::kIndexCapacity) return OXE_BUFFERSIZE;
+    if (vertexCount > 0 && !vertices) return OXE_INVALIDPARAM;
+    for (UINT i = 0; indices && i < n; ++i)
+        if (indices[i] >= vertexCount) return OXE_INVALIDPARAM;
     m_nActiveStaticBuffer = NoId; // the cache about to be used will rebind the stream
 
     VertexCache* lastEmpty = nullptr;
@@ -258,6 +284,8 @@ HRESULT OXED3DVCManager::CreateStaticBuffer(UINT kind, UINT skinId, UINT vertexC
     if (!GrowList(m_pStaticBuffers, m_nNumStaticBuffers)) return OXE_OUTOFMEMORY;
     if (kind >= OXE_VERTEX_KIND_COUNT) return OXE_INVALIDID;
     if (!vertices || (indexCount > 0 && !indices)) return OXE_INVALIDPARAM;
+    // Counts past one draw of the device are refused before any of the data is read.
+    if (!DrawableCounts(m_pDevice, vertexCount, indexCount)) return OXE_INVALIDPARAM;
     for (UINT i = 0; i < indexCount; ++i)
         if (indices[i] >= vertexCount) return OXE_INVALIDPARAM;
 
@@ -293,6 +321,7 @@ HRESULT OXED3DVCManager::CreateStaticBuffer(UINT kind, UINT skinId, UINT vertexC
 HRESULT OXED3DVCManager::CreateIndexBuffer(UINT indexCount, const WORD* indices, UINT* outId)
 {
     if (!outId || !indices || indexCount == 0) return OXE_INVALIDPARAM;
+    if (!DrawableCounts(m_pDevice, 0, indexCount)) return OXE_INVALIDPARAM;
     if (m_nNumIndexBuffers >= kMaxBuffers) return OXE_OUTOFMEMORY;
     if (!GrowList(m_pIndexBuffers, m_nNumIndexBuffers)) return OXE_OUTOFMEMORY;
     IndexBufferRecord ib;
@@ -439,6 +468,11 @@ HRESULT OXED3DVCManager::RenderStaticBufferWithIndices(UINT id, UINT indexBuffer
     const bool shaders = m_pRenderDevice->IsUsingShaders();
     const StaticBufferRecord& sb = m_pStaticBuffers[id];
     const IndexBufferRecord& ib = m_pIndexBuffers[indexBufferId];
+    // A separate index buffer is made without knowing the vertices it will index: an index
+    // past this buffer's vertices would have the device read beyond them.
+    const std::vector<WORD>& kept = m_IndexBufferCopies[indexBufferId];
+    if (!kept.empty() && *std::max_element(kept.begin(), kept.end()) >= sb.vertexCount)
+        return OXE_INVALIDPARAM;
 
     BindStaticBuffer(id, false);
     if (m_nActiveIndexBuffer != indexBufferId) {
@@ -508,6 +542,7 @@ HRESULT OXED3DVCManager::RenderPoints(UINT kind, UINT vertexCount, const void* v
     SetImmediateMaterial(*color);
     m_pDevice->SetTexture(0, nullptr);
     if (kind >= OXE_VERTEX_KIND_COUNT) return OXE_INVALIDID;
+    if (vertexCount > MaxPrimitives(m_pDevice)) return OXE_INVALIDPARAM;
     const OXEVertexKindInfo& info = OXEGetVertexKindInfo(kind);
     m_pDevice->SetRenderState(D3DRS_LIGHTING, info.lit ? TRUE : FALSE);
     if (m_pRenderDevice->IsUsingShaders()) {
@@ -533,6 +568,9 @@ HRESULT OXED3DVCManager::RenderLines(UINT kind, UINT vertexCount, const void* ve
     m_pDevice->SetRenderState(D3DRS_ALPHATESTENABLE, FALSE);
     m_pDevice->SetRenderState(D3DRS_ALPHABLENDENABLE, FALSE);
     if (kind >= OXE_VERTEX_KIND_COUNT) return OXE_INVALIDID;
+    // Fewer than two points make no line (and a strip of none must not count backwards).
+    const UINT lines = strip ? (vertexCount ? vertexCount - 1 : 0) : vertexCount / 2;
+    if (lines > MaxPrimitives(m_pDevice)) return OXE_INVALIDPARAM;
     const OXEVertexKindInfo& info = OXEGetVertexKindInfo(kind);
     m_pDevice->SetRenderState(D3DRS_LIGHTING, info.lit ? TRUE : FALSE);
     if (m_pRenderDevice->IsUsingShaders()) {
@@ -541,8 +579,6 @@ HRESULT OXED3DVCManager::RenderLines(UINT kind, UINT vertexCount, const void* ve
     } else {
         m_pDevice->SetFVF(info.fvf);
     }
-    // Fewer than two points make no line (and a strip of none must not count backwards).
-    const UINT lines = strip ? (vertexCount ? vertexCount - 1 : 0) : vertexCount / 2;
     HRESULT hr = D3D_OK;
     if (lines > 0)
         hr = m_pDevice->DrawPrimitiveUP(strip ? D3DPT_LINESTRIP : D3DPT_LINELIST, lines, vertices,
@@ -585,7 +621,7 @@ HRESULT OXED3DVCManager::RenderPositionTriangles(UINT vertexCount, const void* v
                                                  bool textured)
 {
     InvalidateStates();
-    if (!vertices) return OXE_INVALIDPARAM;
+    if (!vertices || vertexCount / 3 > MaxPrimitives(m_pDevice)) return OXE_INVALIDPARAM;
     m_pRenderDevice->EnableShaders(false);
     m_pDevice->SetTexture(0, nullptr);
     // The third texture the skin manager loaded, when there is one.
