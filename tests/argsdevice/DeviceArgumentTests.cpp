@@ -199,6 +199,18 @@ TEST_F(DeviceArgs, StateCodesOutsideTheirTablesChangeNothing)
         EXPECT_EQ(RenderState(d3d(), D3DRS_ZWRITEENABLE), zwrite);
     }
 
+    // Texture operation codes outside the table record nothing, on the first and the last stage.
+    const BYTE stages[] = {0, 7};
+    const int opCodes[] = {-1, 1, 11, 14, INT_MAX, INT_MIN}; // 0, 12 and 13 are the table's
+    for (BYTE stage : stages) {
+        const D3DTEXTUREOP op = dev()->GetStageTextureOp(stage);
+        for (int code : opCodes) {
+            SCOPED_TRACE(testing::Message() << "SetStageTextureOp(" << int(stage) << ", " << code << ")");
+            EXPECT_EQ(dev()->SetStageTextureOp(stage, code), OXE_OK);
+            EXPECT_EQ(dev()->GetStageTextureOp(stage), op);
+        }
+    }
+
     // A light of an unknown type is not switched on (Direct3D has no light of type 0).
     OXELightRecord odd = {};
     odd.diffuse[0] = odd.diffuse[1] = odd.diffuse[2] = odd.diffuse[3] = 1.0f;
