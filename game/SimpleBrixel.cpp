@@ -121,6 +121,16 @@ static HRESULT LoadInputDeviceLibrary(DeviceLibrary<OXEInputDevice>& lib)
     return LoadDeviceLibrary(lib, m);
 }
 
+// Destroys the library's render device through its exported ReleaseRenderDevice (the device
+// was made by that library, so that library frees it); the record's pointer becomes null.
+static void ReleaseRenderDeviceOf(DeviceLibrary<OXERenderDevice>& lib)
+{
+    typedef HRESULT (*Release)(OXERenderDevice**);
+    Release release = lib.library ? reinterpret_cast<Release>(GetProcAddress(lib.library, "ReleaseRenderDevice")) : nullptr;
+    if (release && lib.device)
+        release(&lib.device);
+}
+
 // ---- Device start-up ----
 
 // Direct3D states the game relies on, set once after the device starts.
@@ -352,9 +362,17 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
     if (!app.quit)
         last = RunMainLoop();
 
-    // The devices are not released and the libraries stay loaded until the process ends.
-    if (graphicsStarted)
+    // The render device is released here rather than left to the end of the process: with a
+    // live Direct3D device, Wine tears down the OpenGL context and its rasterizer threads inside
+    // the process exit, which now and then crashed (exit code 139) or hung until the Wine server
+    // killed the process (137). After the release, the game's own quads, sprite and particle
+    // system give up the device's last references in their static destructors, so Direct3D is
+    // gone before the process ends. The audio and input devices and the libraries stay.
+    if (graphicsStarted) {
         app.renderDevice->ReleaseVertexDeclarations();
+        ReleaseRenderDeviceOf(*app.renderLib);
+        OXESetCurrentRenderDevice(nullptr);
+    }
     app.renderDevice = nullptr;
     app.audioDevice = nullptr;
     app.inputDevice = nullptr;
