@@ -108,6 +108,30 @@ xdotool mousemove $((X + 5)) $((Y + 5)) click 1
 
 shot() { import -window root -crop "$crop" +repage "$1"; }
 
+# near <x> <y> <rrggbb>: the game's pixel at (x, y) lies within 8 of the colour in every channel.
+near() {
+  got=$(import -window root -crop "1x1+$((X + $1))+$((Y + $2))" +repage -depth 8 txt:- 2>/dev/null |
+        grep -o '#[0-9A-Fa-f]\{6\}' | head -n1)
+  [ -n "$got" ] || return 1
+  awk -v a="${got#\#}" -v b="$3" 'function h(s, i) { return index("0123456789abcdef", tolower(substr(s, i, 1))) - 1 }
+    function c(s, i) { return h(s, i) * 16 + h(s, i + 1) }
+    BEGIN { for (i = 1; i <= 5; i += 2) { d = c(a, i) - c(b, i); if (d < -8 || d > 8) exit 1 } }'
+}
+# until_near <x> <y> <rrggbb> <seconds> [key]: waits until the pixel shows the colour, pressing
+# the key (held half a second) each round if one is named; a slow frame can miss a short press.
+until_near() {
+  t=0
+  while ! near "$1" "$2" "$3"; do
+    [ $t -ge "$4" ] && { echo "play.sh: ($1, $2) never showed #$3 within $4 s" >&2; return 0; }
+    kill -0 $game_pid 2>/dev/null || return 0
+    if [ -n "${5:-}" ]; then xdotool keydown "$5"; sleep 0.5; xdotool keyup "$5"; fi
+    sleep 0.5; t=$((t + 1))
+  done
+}
+
+# The first frame: the main menu's panel, left of the well (a loaded machine can take a while).
+until_near 320 220 4e174e 60
+
 # GIF frames, grabbed in the background while the script plays (at most 80).
 (
   i=0
@@ -127,6 +151,7 @@ while read -r cmd a b c rest; do
       xdotool keydown "$a"; sleep "${b:-0.15}"; xdotool keyup "$a"; sleep "${c:-0.3}" ;;
     shot) shot "$out/$a.png" && shots=$((shots + 1)) ;;
     wait) sleep "$a" ;;
+    until) until_near "$a" "$b" "$c" $rest ;;
     *) echo "play.sh: unknown step '$cmd' in $keys" >&2 ;;
   esac
 done < "$keys"

@@ -24,12 +24,15 @@ check() { # check <description> <command...>
 cat > "$work/keys.txt" <<'KEYS'
 shot menu
 key u 0.5 1.0
+until 320 220 000000 30 u
 key Left 0.4 0.3
 key Down 1.5 1.0
 shot play
 key space 1.0 1.5
+until 290 540 4e174e 30 space
 shot over
 key Return 1.0 1.5
+until 320 220 4e174e 30 Return
 key Escape 1.0 1.0
 KEYS
 
