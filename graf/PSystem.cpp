@@ -1,4 +1,5 @@
 #include "PSystem.h"
+#include "EffectFileCheck.h"
 #include <windows.h>
 #include <cstring>
 #include "OXED3D.h"
@@ -65,8 +66,10 @@ PSystem::PSystem(const std::string& fxName, const std::string& techName, const s
     D3DXCreateTextureFromFileA(device, texName.c_str(), &texture);
 
     ID3DXBuffer* errors = nullptr;
-    D3DXCreateEffectFromFileA(device, fxName.c_str(), nullptr, nullptr, D3DXSHADER_DEBUG, nullptr,
-                              &effect, &errors);
+    // A damaged compiled effect would crash D3DX: such a file leaves the system without one.
+    if (IsSoundEffectFile(fxName.c_str()))
+        D3DXCreateEffectFromFileA(device, fxName.c_str(), nullptr, nullptr, D3DXSHADER_DEBUG, nullptr,
+                                  &effect, &errors);
     if (errors) {
         // The buffer need not end in a NUL: show exactly its bytes.
         std::string text((const char*)errors->GetBufferPointer(), errors->GetBufferSize());

@@ -1,5 +1,6 @@
 #include "CMesh.h"
 #include "FindMediaFile.h"
+#include "XFileCheck.h"
 
 CMesh::CMesh() : mesh(nullptr), numMaterials(0), materials(nullptr), textures(nullptr) {}
 
@@ -29,6 +30,7 @@ int CMesh::Load(char* file, IDirect3DDevice9* device)
 
     char path[kMediaPathSize];
     if (!FindMediaFile(file, path)) return 0;
+    if (!IsSoundXFile(path)) return 0; // a broken compressed file would crash D3DX
 
     ID3DXBuffer* materialBuffer = nullptr;
     DWORD count = 0;

@@ -1,4 +1,5 @@
 #include "TriGrid.h"
+#include "EffectFileCheck.h"
 #include <windows.h>
 #include <cstring>
 #include <string>
@@ -81,7 +82,9 @@ void TriGrid::buildFX(IDirect3DDevice9* device)
     if (effect) effect->Release();
     effect = nullptr;
     ID3DXBuffer* errors = nullptr;
-    D3DXCreateEffectFromFileA(device, "transform.fx", nullptr, nullptr, D3DXSHADER_DEBUG, nullptr, &effect, &errors);
+    // A damaged compiled effect would crash D3DX: such a file leaves the grid without one.
+    if (IsSoundEffectFile("transform.fx"))
+        D3DXCreateEffectFromFileA(device, "transform.fx", nullptr, nullptr, D3DXSHADER_DEBUG, nullptr, &effect, &errors);
     if (errors) {
         std::string text((const char*)errors->GetBufferPointer(), errors->GetBufferSize());
         MessageBoxA(nullptr, text.c_str(), nullptr, MB_OK);

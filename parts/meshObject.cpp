@@ -1,4 +1,5 @@
 #include "meshObject.h"
+#include "XFileCheck.h"
 
 meshObject::meshObject()
     : materialBuffer(nullptr), mesh(nullptr), numMaterials(0), materials(nullptr), textures(nullptr)
@@ -31,7 +32,7 @@ void meshObject::releaseAll()
 void meshObject::init(IDirect3DDevice9* device, advString file, int)
 {
     releaseAll();
-    if (!device) return;
+    if (!device || !IsSoundXFile(file.GetString())) return; // a broken compressed file would crash D3DX
     DWORD count = 0;
     if (FAILED(D3DXLoadMeshFromXA(file.GetString(), D3DXMESH_SYSTEMMEM, device, nullptr, &materialBuffer,
                                   nullptr, &count, &mesh))) {

@@ -1,4 +1,5 @@
 #include "simpleMesh.h"
+#include "XFileCheck.h"
 #include <cstdio>
 #include <new>
 
@@ -35,7 +36,8 @@ long simpleMesh::init(IDirect3DDevice9* device, advString file)
     releaseAll();
     ID3DXBuffer* materialBuffer = nullptr;
     DWORD count = 0;
-    if (!device || FAILED(D3DXLoadMeshFromXA(file.GetString(), D3DXMESH_SYSTEMMEM, device, nullptr,
+    // A broken compressed file would crash D3DX: it counts as a mesh that does not load.
+    if (!device || !IsSoundXFile(file.GetString()) || FAILED(D3DXLoadMeshFromXA(file.GetString(), D3DXMESH_SYSTEMMEM, device, nullptr,
                                              &materialBuffer, nullptr, &count, &mesh))) {
         mesh = nullptr;
         if (materialBuffer) materialBuffer->Release();

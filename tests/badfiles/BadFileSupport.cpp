@@ -1,0 +1,297 @@
+#include "BadFileSupport.h"
+#include <psapi.h>
+#include <random>
+
+namespace badfiles {
+
+namespace {
+
+void Put16(std::string& s, uint16_t v)
+{
+    s.push_back(char(v & 0xFF));
+    s.push_back(char(v >> 8));
+}
+
+void Put32(std::string& s, uint32_t v)
+{
+    for (int k = 0; k < 4; ++k) s.push_back(char((v >> (8 * k)) & 0xFF));
+}
+
+} // namespace
+
+BitmapFields MakeBitmap(int width, int height, uint32_t rgb)
+{
+    BitmapFields f;
+    f.width = width;
+    f.height = height;
+    const int rowBytes = (width * 3 + 3) & ~3;
+    std::string row(size_t(rowBytes), '\0');
+    for (int x = 0; x < width; ++x) {
+        row[size_t(x) * 3 + 0] = char(rgb & 0xFF);
+        row[size_t(x) * 3 + 1] = char((rgb >> 8) & 0xFF);
+        row[size_t(x) * 3 + 2] = char((rgb >> 16) & 0xFF);
+    }
+    for (int y = 0; y < height; ++y) f.pixels += row;
+    f.imageSize = uint32_t(f.pixels.size());
+    f.fileSize = uint32_t(54 + f.pixels.size());
+    return f;
+}
+
+std::string BitmapBytes(const BitmapFields& f)
+{
+    std::string s;
+    Put16(s, f.magic);
+    Put32(s, f.fileSize);
+    Put32(s, 0); // reserved
+    Put32(s, f.bitsOffset);
+    Put32(s, f.infoSize);
+    Put32(s, uint32_t(f.width));
+    Put32(s, uint32_t(f.height));
+    Put16(s, f.planes);
+    Put16(s, f.bitCount);
+    Put32(s, f.compression);
+    Put32(s, f.imageSize);
+    Put32(s, 2835); // 72 dpi
+    Put32(s, 2835);
+    Put32(s, 0);
+    Put32(s, 0);
+    return s + f.pixels;
+}
+
+std::string TgaBytes(int width, int height, uint32_t rgb)
+{
+    std::string s(18, '\0');
+    s[2] = 2; // uncompressed true colour
+    s[12] = char(width & 0xFF);
+    s[13] = char(width >> 8);
+    s[14] = char(height & 0xFF);
+    s[15] = char(height >> 8);
+    s[16] = 24;
+    s[17] = 0x20; // top row first
+    for (int i = 0; i < width * height; ++i) {
+        s.push_back(char(rgb & 0xFF));
+        s.push_back(char((rgb >> 8) & 0xFF));
+        s.push_back(char((rgb >> 16) & 0xFF));
+    }
+    return s;
+}
+
+std::string Cut(const std::string& data, size_t n)
+{
+    return data.substr(0, n < data.size() ? n : data.size());
+}
+
+std::string RandomBytes(uint32_t seed, size_t n)
+{
+    std::mt19937 generator(seed);
+    std::string s(n, '\0');
+    for (char& c : s) c = char(generator() & 0xFF);
+    return s;
+}
+
+bool Write(const std::string& path, const std::string& bytes)
+{
+    return testsupport::WriteFileBytes(path, bytes.data(), bytes.size());
+}
+
+std::string Read(const std::string& path)
+{
+    return testsupport::ReadFileBytes(path);
+}
+
+WorkFolder::WorkFolder(const std::string& name)
+{
+    char previous[MAX_PATH] = {};
+    GetCurrentDirectoryA(MAX_PATH, previous);
+    previous_ = previous;
+    CreateDirectoryA(name.c_str(), nullptr);
+    SetCurrentDirectoryA(name.c_str());
+}
+
+WorkFolder::~WorkFolder()
+{
+    SetCurrentDirectoryA(previous_.c_str());
+}
+
+namespace {
+
+struct Recorded {
+    std::string caption;
+    std::string text;
+};
+std::vector<Recorded> g_boxes;
+std::vector<HWND> g_answered; // boxes already recorded (activation can repeat)
+HHOOK g_hook = nullptr;
+
+BOOL CALLBACK FindStaticText(HWND child, LPARAM param)
+{
+    char className[32] = {};
+    GetClassNameA(child, className, sizeof className);
+    if (lstrcmpiA(className, "Static") == 0) {
+        char text[1024] = {};
+        GetWindowTextA(child, text, sizeof text);
+        if (text[0]) *reinterpret_cast<std::string*>(param) = text;
+    }
+    return TRUE;
+}
+
+LRESULT CALLBACK AnswerBox(int code, WPARAM wParam, LPARAM lParam)
+{
+    if (code == HCBT_ACTIVATE) {
+        HWND box = HWND(wParam);
+        char boxClass[16] = {};
+        GetClassNameA(box, boxClass, sizeof boxClass);
+        bool seen = false;
+        for (HWND h : g_answered) seen = seen || h == box;
+        if (!seen && lstrcmpA(boxClass, "#32770") == 0) {
+            g_answered.push_back(box);
+            Recorded r;
+            char caption[256] = {};
+            GetWindowTextA(box, caption, sizeof caption);
+            r.caption = caption;
+            EnumChildWindows(box, FindStaticText, LPARAM(&r.text));
+            g_boxes.push_back(r);
+            PostMessageA(box, WM_COMMAND, IDOK, 0);
+        }
+    }
+    return CallNextHookEx(g_hook, code, wParam, lParam);
+}
+
+} // namespace
+
+MessageBoxAnswerer::MessageBoxAnswerer()
+{
+    g_boxes.clear();
+    g_answered.clear();
+    g_hook = SetWindowsHookExA(WH_CBT, AnswerBox, nullptr, GetCurrentThreadId());
+}
+
+MessageBoxAnswerer::~MessageBoxAnswerer()
+{
+    if (g_hook) UnhookWindowsHookEx(g_hook);
+    g_hook = nullptr;
+}
+
+int MessageBoxAnswerer::count() const { return int(g_boxes.size()); }
+std::string MessageBoxAnswerer::caption(int i) const { return g_boxes.at(size_t(i)).caption; }
+std::string MessageBoxAnswerer::text(int i) const { return g_boxes.at(size_t(i)).text; }
+
+namespace {
+
+// Open handles found by asking for the flags of every possible handle value: Wine answers
+// GetProcessHandleCount with 0, but knows each handle it has handed out.
+DWORD ProbeHandles()
+{
+    DWORD n = 0;
+    for (ULONG_PTR value = 4; value < 0x20000; value += 4) {
+        DWORD flags = 0;
+        if (GetHandleInformation(reinterpret_cast<HANDLE>(value), &flags)) ++n;
+    }
+    return n;
+}
+
+// Bytes in use in all of the process's heaps: Wine reports no private usage in the memory
+// counters, but walks its heaps exactly. Unlike committed pages this does not hide an
+// allocation that lands in free space the heap already holds.
+SIZE_T HeapBytesInUse()
+{
+    HANDLE heaps[256];
+    const DWORD count = GetProcessHeaps(256, heaps);
+    SIZE_T sum = 0;
+    for (DWORD i = 0; i < count && i < 256; ++i) {
+        PROCESS_HEAP_ENTRY entry = {};
+        if (!HeapLock(heaps[i])) continue;
+        while (HeapWalk(heaps[i], &entry))
+            if (entry.wFlags & PROCESS_HEAP_ENTRY_BUSY) sum += entry.cbData;
+        HeapUnlock(heaps[i]);
+    }
+    return sum;
+}
+
+} // namespace
+
+ProcessUsage CurrentUsage()
+{
+    ProcessUsage u;
+    if (!GetProcessHandleCount(GetCurrentProcess(), &u.handles) || u.handles == 0)
+        u.handles = ProbeHandles();
+    PROCESS_MEMORY_COUNTERS_EX counters = {};
+    counters.cb = sizeof counters;
+    if (GetProcessMemoryInfo(GetCurrentProcess(), reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&counters),
+                             sizeof counters))
+        u.privateBytes = counters.PrivateUsage;
+    if (u.privateBytes == 0) u.privateBytes = HeapBytesInUse();
+    return u;
+}
+
+void DrawTexturedRect(IDirect3DDevice9* device, IDirect3DBaseTexture9* texture, int x, int y, int w, int h)
+{
+    struct Vertex { float x, y, z, rhw; DWORD colour; float u, v; };
+    const float l = float(x) - 0.5f, t = float(y) - 0.5f, r = l + float(w), b = t + float(h);
+    const Vertex quad[4] = {
+        {l, t, 0, 1, 0xFFFFFFFF, 0, 0}, {r, t, 0, 1, 0xFFFFFFFF, 1, 0},
+        {r, b, 0, 1, 0xFFFFFFFF, 1, 1}, {l, b, 0, 1, 0xFFFFFFFF, 0, 1},
+    };
+    device->SetVertexShader(nullptr);
+    device->SetPixelShader(nullptr);
+    device->SetRenderState(D3DRS_ZENABLE, FALSE);
+    device->SetRenderState(D3DRS_LIGHTING, FALSE);
+    device->SetRenderState(D3DRS_ALPHABLENDENABLE, FALSE);
+    device->SetRenderState(D3DRS_ALPHATESTENABLE, FALSE);
+    device->SetRenderState(D3DRS_CULLMODE, D3DCULL_NONE);
+    device->SetTexture(0, texture);
+    device->SetTextureStageState(0, D3DTSS_COLOROP, D3DTOP_SELECTARG1);
+    device->SetTextureStageState(0, D3DTSS_COLORARG1, D3DTA_TEXTURE);
+    device->SetSamplerState(0, D3DSAMP_MINFILTER, D3DTEXF_POINT);
+    device->SetSamplerState(0, D3DSAMP_MAGFILTER, D3DTEXF_POINT);
+    device->SetSamplerState(0, D3DSAMP_MIPFILTER, D3DTEXF_NONE);
+    device->SetFVF(D3DFVF_XYZRHW | D3DFVF_DIFFUSE | D3DFVF_TEX1);
+    device->DrawPrimitiveUP(D3DPT_TRIANGLEFAN, 2, quad, sizeof(Vertex));
+    device->SetTexture(0, nullptr);
+}
+
+int CountNot(const testsupport::Picture& p, uint32_t rgb, int x0, int y0, int x1, int y1)
+{
+    int n = 0;
+    for (int y = y0; y < y1 && y < p.height; ++y)
+        for (int x = x0; x < x1 && x < p.width; ++x)
+            if (p.rgb(x, y) != rgb) ++n;
+    return n;
+}
+
+int CountNot(const testsupport::Picture& p, uint32_t rgb)
+{
+    return CountNot(p, rgb, 0, 0, p.width, p.height);
+}
+
+int CountDiff(const testsupport::Picture& a, const testsupport::Picture& b, const std::vector<RECT>& masks)
+{
+    if (a.width != b.width || a.height != b.height) return -1;
+    int n = 0;
+    for (int y = 0; y < a.height; ++y)
+        for (int x = 0; x < a.width; ++x) {
+            bool masked = false;
+            for (const RECT& m : masks)
+                masked = masked || (x >= m.left && x < m.right && y >= m.top && y < m.bottom);
+            if (!masked && a.rgb(x, y) != b.rgb(x, y)) ++n;
+        }
+    return n;
+}
+
+} // namespace badfiles
+
+namespace badfiles {
+
+Growth GrowthOver(int times, const std::function<void()>& step)
+{
+    for (int i = 0; i < 10; ++i) step();
+    const ProcessUsage before = CurrentUsage();
+    for (int i = 0; i < times; ++i) step();
+    const ProcessUsage after = CurrentUsage();
+    Growth g;
+    g.handles = long(after.handles) - long(before.handles);
+    g.privateBytes = (long long)after.privateBytes - (long long)before.privateBytes;
+    return g;
+}
+
+} // namespace badfiles

@@ -1,0 +1,266 @@
+// Effect files the particle effects and the triangle grid cannot use: missing, empty, a real
+// compiled effect cut at several points, random bytes, and effect source text where the
+// compiled form is expected. Creation leaves the system without its effect, the processor side
+// still runs, drawing puts nothing on the screen, and the same kind with its good effect draws.
+#include <gtest/gtest.h>
+#include <cstdint>
+#include <cstring>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+#include "BadFileSupport.h"
+#include "PartsDevice.h"
+#include "Camera.h"
+#include "Candle.h"
+#include "FireRing.h"
+#include "PSystem.h"
+#include "Rain.h"
+#include "Smoke.h"
+#include "Sprinkler.h"
+#include "TriGrid.h"
+#include "EffectFileCheck.h"
+
+using namespace badfiles;
+using testsupport::Picture;
+
+namespace {
+
+LibraryDevice& Graf()
+{
+    static LibraryDevice* device = new LibraryDevice("PelmoraGraf.dll", 320, 240);
+    return *device;
+}
+
+std::string ProgramFile(const char* name) { return testsupport::ProgramFolder() + name; }
+// The source of a compiled effect, in the source tree (<build>\bin\..\..\graf\fx).
+std::string SourceFile(const char* name)
+{
+    return testsupport::ProgramFolder() + "..\\..\\graf\\fx\\" + name;
+}
+
+const char* kParticleTexture = "white16.bmp";
+
+struct Kind {
+    const char* fx;        // compiled effect in the program folder
+    const char* technique;
+    std::function<PSystem*(const std::string& fx)> make;
+    D3DXVECTOR3 eye, target;
+};
+
+std::vector<Kind> Kinds()
+{
+    const OXEAabb box(D3DXVECTOR3(-500, -500, -500), D3DXVECTOR3(500, 500, 500));
+    const D3DXVECTOR3 none(0, 0, 0), up(0, 0.9f, 0), gravity(0, -9.8f, 0);
+    const std::string tex = kParticleTexture;
+    return {
+        {"rain.fx", "RainTech", [=](const std::string& fx) { return new RainEffect(fx, "RainTech", tex, none, box, 300, 0.01f, none); },
+         D3DXVECTOR3(0, 20, -200), D3DXVECTOR3(0, 20, 0)},
+        {"firering.fx", "FireRingTech", [=](const std::string& fx) { return new FireRingEffect(fx, "FireRingTech", tex, up, box, 300, 0.01f); },
+         D3DXVECTOR3(0, 0, -60), none},
+        {"sprinkler.fx", "SprinklerTech", [=](const std::string& fx) { return new SprinklerEffect(fx, "SprinklerTech", tex, gravity, box, 300, 0.01f); },
+         D3DXVECTOR3(0, 10, -80), D3DXVECTOR3(0, 10, 0)},
+        {"smoke.fx", "SmokeTech", [=](const std::string& fx) { return new SmokeEffect(fx, "SmokeTech", tex, none, box, 300, 0.01f); },
+         D3DXVECTOR3(0, 200, -600), D3DXVECTOR3(0, 200, 0)},
+        {"candle.fx", "CandleTech", [=](const std::string& fx) { return new CandleEffect(fx, "CandleTech", tex, up, box, 300, 0.01f); },
+         D3DXVECTOR3(0, 0, -40), none},
+    };
+}
+
+// Effect source in the high-level language: what a compiled effect file is not.
+const char* kEffectSource =
+    "uniform extern float4x4 gWVP;\n"
+    "texture gTex;\n"
+    "float gTime;\n"
+    "float4 VS(float3 p : POSITION0) : POSITION0 { return mul(float4(p, 1.0f), gWVP); }\n"
+    "float4 PS() : COLOR { return float4(1, 1, 1, 1); }\n"
+    "technique CandleTech { pass P0 { vertexShader = compile vs_2_0 VS(); pixelShader = compile ps_2_0 PS(); } }\n";
+
+struct BadEffect {
+    std::string name;
+    bool exists;
+    std::string bytes;
+};
+
+// The unusable effect files made from one good compiled effect and the source it came from.
+// Files without the compiled tag go to the effect compiler, whose message box costs about two
+// seconds each here: those are made only when asked for.
+std::vector<BadEffect> BadEffects(const char* fx, const char* source, bool forTheCompiler)
+{
+    const std::string good = Read(ProgramFile(fx));
+    std::vector<BadEffect> bad = {
+        {"missing", false, ""},
+        {"empty", true, ""},
+        {"random bytes after the compiled tag", true, Cut(good, 4) + RandomBytes(32, 700)},
+        {"random structure after the compiled header", true, Cut(good, 8) + RandomBytes(33, 700)},
+    };
+    if (forTheCompiler) {
+        bad.push_back({"random bytes", true, RandomBytes(31, 700)});
+        bad.push_back({"high-level source text", true, kEffectSource});
+        bad.push_back({"the effect's own source text", true, Read(SourceFile(source))});
+    }
+    for (size_t cut : {size_t(4), size_t(8), size_t(16), size_t(64), good.size() / 4, good.size() / 2,
+                       good.size() * 3 / 4, good.size() - 8})
+        bad.push_back({"cut at " + std::to_string(cut) + " of " + std::to_string(good.size()), true, Cut(good, cut)});
+    return bad;
+}
+
+Camera LookingAt(const D3DXVECTOR3& eye, const D3DXVECTOR3& target)
+{
+    Camera c;
+    c.lookAt(eye, target, D3DXVECTOR3(0, 1, 0));
+    c.setLens(D3DX_PI / 4, 320.0f / 240.0f, 1.0f, 5000.0f);
+    c.update(0.0f);
+    return c;
+}
+
+Picture DrawSystem(PSystem& s, const Camera& cam)
+{
+    Graf().begin();
+    s.draw(cam);
+    return Graf().end();
+}
+
+class EffectFiles : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(Graf().ok());
+        ASSERT_TRUE(Write(kParticleTexture, BitmapBytes(MakeBitmap(16, 16, 0xFFFFFF))));
+        Graf().device()->CreateVertexDeclarations(); // a destroyed system took the shared one
+        PSystem::emitAccumulator = 0.0f;
+    }
+};
+
+} // namespace
+
+TEST_F(EffectFiles, EveryKindWithAnUnusableEffectRunsButDrawsNothing)
+{
+    for (const Kind& kind : Kinds()) {
+        const std::string source = std::string(kind.fx) + "s";
+        const Camera cam = LookingAt(kind.eye, kind.target);
+        {
+            // The good effect draws: the frames below could show particles.
+            std::unique_ptr<PSystem> good(kind.make(ProgramFile(kind.fx)));
+            ASSERT_NE(nullptr, good->effect) << kind.fx;
+            good->update(1.0f);
+            EXPECT_GT(CountNot(DrawSystem(*good, cam), 0), 20) << kind.fx;
+        }
+        const bool forTheCompiler = std::string(kind.fx) == "candle.fx";
+        for (const BadEffect& bad : BadEffects(kind.fx, source.c_str(), forTheCompiler)) {
+            SCOPED_TRACE(std::string(kind.fx) + ": " + bad.name);
+            Graf().device()->CreateVertexDeclarations();
+            DeleteFileA("bad.fx");
+            if (bad.exists) {
+                ASSERT_TRUE(Write("bad.fx", bad.bytes));
+            }
+            MessageBoxAnswerer boxes;
+            std::unique_ptr<PSystem> s(kind.make("bad.fx"));
+            EXPECT_EQ(nullptr, s->effect);
+            EXPECT_NE(nullptr, s->texture);
+            EXPECT_LE(boxes.count(), 1) << "at most the compiler's message";
+            s->update(1.0f);
+            EXPECT_GT(s->alive.size(), 10u) << "the processor side still runs";
+            s->addParticle();
+            s->setParticleBlending(128);
+            EXPECT_EQ(0, CountNot(DrawSystem(*s, cam), 0));
+            s->onLostDevice();
+            s->onResetDevice();
+            EXPECT_EQ(0, CountNot(DrawSystem(*s, cam), 0));
+        }
+    }
+}
+
+TEST_F(EffectFiles, GridWithAnUnusableTransformEffectDrawsNothingAndBuildsAgainWithAGoodOne)
+{
+    LibraryDevice& parts = *new LibraryDevice("PelmoraParts.dll", 320, 240);
+    ASSERT_TRUE(parts.ok());
+    IDirect3DDevice9* d = parts.d3d();
+    D3DXMATRIX view, proj;
+    D3DXVECTOR3 eye(0, 8, -8), at(0, 0, 0), up(0, 1, 0);
+    D3DXMatrixLookAtLH(&view, &eye, &at, &up);
+    D3DXMatrixPerspectiveFovLH(&proj, D3DX_PI / 4, 4.0f / 3.0f, 0.5f, 100.0f);
+    auto draw = [&](TriGrid& g) {
+        parts.begin();
+        g.Render(d, view, proj);
+        return CountNot(parts.end(), 0);
+    };
+    {
+        WorkFolder folder("grid");
+        TriGrid grid;
+        grid.buildGeoBuffers(d, 11, 11);
+        for (const BadEffect& bad : BadEffects("transform.fx", "transform.fxs", true)) {
+            SCOPED_TRACE(bad.name);
+            DeleteFileA("transform.fx");
+            if (bad.exists) {
+                ASSERT_TRUE(Write("transform.fx", bad.bytes));
+            }
+            MessageBoxAnswerer boxes;
+            grid.buildFX(d);
+            EXPECT_EQ(nullptr, grid.effect);
+            EXPECT_EQ(nullptr, grid.technique);
+            EXPECT_EQ(nullptr, grid.hWVP);
+            EXPECT_LE(boxes.count(), 1);
+            EXPECT_EQ(0, draw(grid));
+        }
+        ASSERT_TRUE(CopyFileA(ProgramFile("transform.fx").c_str(), "transform.fx", FALSE));
+        grid.buildFX(d);
+        ASSERT_NE(nullptr, grid.effect);
+        EXPECT_GT(draw(grid), 500) << "the grid's lines";
+    }
+    EXPECT_EQ(0u, parts.ReleaseAndCount()) << "nothing kept the grid's device alive";
+}
+
+TEST_F(EffectFiles, RepeatedFailingEffectLoadsLeakNoHandleAndNoMemory)
+{
+    const std::string good = Read(ProgramFile("candle.fx"));
+    ASSERT_TRUE(Write("half.fx", Cut(good, good.size() / 2)));
+    ASSERT_TRUE(Write("noise.fx", Cut(good, 8) + RandomBytes(40, 3000)));
+    const OXEAabb box;
+    // Files for the compiler are left out: each of its message boxes costs two seconds.
+    for (const char* name : {"half.fx", "noise.fx", "nothing_here.fx"}) {
+        MessageBoxAnswerer boxes;
+        const Growth g = GrowthOver(kLeakLoops, [&] {
+            Graf().device()->CreateVertexDeclarations();
+            CandleEffect s(name, "CandleTech", kParticleTexture, D3DXVECTOR3(0, 0, 0), box, 100, 0.01f);
+            EXPECT_EQ(nullptr, s.effect);
+        });
+        EXPECT_LE(g.handles, kHandleMargin) << name;
+        EXPECT_LE(g.privateBytes, kPrivateByteMargin) << name;
+    }
+}
+
+TEST_F(EffectFiles, ReleasingTheRenderDeviceLeavesNoReferenceOnTheDevice)
+{
+    {
+        std::unique_ptr<PSystem> s(Kinds()[4].make("nothing_here.fx"));
+        s->update(0.5f);
+    }
+    EXPECT_EQ(0u, Graf().ReleaseAndCount());
+}
+
+TEST(EffectFileCheck, RefusesTheCompiledEffectsCutAtAnyByteAndTakesThemWhole)
+{
+    for (const char* fx : {"rain.fx", "firering.fx", "sprinkler.fx", "smoke.fx", "candle.fx", "transform.fx"}) {
+        SCOPED_TRACE(fx);
+        const std::string good = Read(ProgramFile(fx));
+        ASSERT_GT(good.size(), 100u);
+        const unsigned char* data = reinterpret_cast<const unsigned char*>(good.data());
+        EXPECT_TRUE(IsSoundEffectData(data, good.size()));
+        int taken = 0;
+        for (size_t cut = 4; cut < good.size(); ++cut)
+            if (IsSoundEffectData(data, cut)) ++taken;
+        EXPECT_EQ(0, taken) << "cuts taken as whole effects";
+        // Without the compiled tag the bytes are source for the compiler, which judges them.
+        EXPECT_TRUE(IsSoundEffectData(reinterpret_cast<const unsigned char*>(kEffectSource), strlen(kEffectSource)));
+        // A count or an offset spoiled in the structure: refused, never read past the end.
+        std::string spoiled = good;
+        const unsigned start = unsigned(uint8_t(good[4])) | unsigned(uint8_t(good[5])) << 8;
+        for (size_t word : {size_t(4), size_t(8 + start), size_t(8 + start + 4), size_t(8 + start + 12)}) {
+            spoiled = good;
+            spoiled[word + 3] = char(0x7F);
+            EXPECT_FALSE(IsSoundEffectData(reinterpret_cast<const unsigned char*>(spoiled.data()), spoiled.size()))
+                << "word at " << word;
+        }
+    }
+}
