@@ -1,7 +1,7 @@
 // A check of .x mesh files made before D3DX is given them. The compressed forms ("tzip" and
 // "bzip") carry a block table that D3DX's decompressor trusts: a file whose blocks run past its
-// end, lack their signature or add up to another size than the header states makes it read
-// outside its buffers and crash the process. Text and binary files are left for D3DX to judge
+// end, lack their signature, inflate to another size than they state or add up to another size
+// than the header states makes it read or write outside its buffers and crash the process. Text and binary files are left for D3DX to judge
 // (it refuses bad ones cleanly).
 #pragma once
 
