@@ -32,8 +32,7 @@ void FadeScreen::init(int newWidth, int newHeight, advString pic1File, advString
     width = newWidth;
     height = newHeight;
     if (!device || width <= 0 || height <= 0) return;
-    if (FAILED(device->CreateOffscreenPlainSurface(width, height, format, D3DPOOL_SYSTEMMEM,
-                                                   &finalPicture, nullptr))) {
+    if (FAILED(CreatePictureSurface(device, width, height, format, &finalPicture))) {
         finalPicture = nullptr;
         return;
     }

@@ -34,7 +34,8 @@ public:
 
     // Creates the final picture (width x height, format, system memory) and loads both pictures
     // in their files' own sizes and formats. The object is ready unless the final picture could
-    // not be made. Pixels are handled as 32-bit values: use 32-bit formats.
+    // not be made (also for sizes below 1 or past 2 GB of pixels). Pixels are handled as 32-bit
+    // values: use 32-bit formats.
     void init(int width, int height, advString pic1File, advString pic2File,
               IDirect3DDevice9* device, D3DFORMAT format);
     // Replace one picture with the contents of a file.

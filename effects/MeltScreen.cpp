@@ -40,8 +40,7 @@ void MeltScreen::init(int newWormCount, int newWidth, int newHeight, IDirect3DDe
     ready = false;
     ReleaseSurface(finalPicture);
     if (!device || width <= 0 || height <= 0) return;
-    if (FAILED(device->CreateOffscreenPlainSurface(width, height, format, D3DPOOL_SYSTEMMEM,
-                                                   &finalPicture, nullptr))) {
+    if (FAILED(CreatePictureSurface(device, width, height, format, &finalPicture))) {
         finalPicture = nullptr;
         return;
     }
@@ -92,8 +91,7 @@ void MeltScreen::initPicture(IDirect3DSurface9*& picture, advString& file, DWORD
         picture = CreatePictureFromFile(device, file.GetString(), format);
         return;
     }
-    if (FAILED(device->CreateOffscreenPlainSurface(width, height, format, D3DPOOL_SYSTEMMEM,
-                                                   &picture, nullptr))) {
+    if (FAILED(CreatePictureSurface(device, width, height, format, &picture))) {
         picture = nullptr;
         return;
     }

@@ -33,10 +33,8 @@ void Pixelate::init(IDirect3DDevice9* device, advString file, bool load)
         width = int(info.Width);
         height = int(info.Height);
         format = info.Format;
-        if (FAILED(device->CreateOffscreenPlainSurface(width, height, format, D3DPOOL_SYSTEMMEM, &work, nullptr)))
-            work = nullptr;
-        if (FAILED(device->CreateOffscreenPlainSurface(width, height, format, D3DPOOL_SYSTEMMEM, &source, nullptr)))
-            source = nullptr;
+        CreatePictureSurface(device, info.Width, info.Height, format, &work);
+        CreatePictureSurface(device, info.Width, info.Height, format, &source);
         if (load) LoadPictureFile(source, file.GetString());
     }
     ready = true;

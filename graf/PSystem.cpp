@@ -1,7 +1,9 @@
 #include "PSystem.h"
 #include "EffectFileCheck.h"
 #include <windows.h>
+#include <cmath>
 #include <cstring>
+#include <new>
 #include "OXED3D.h"
 #include "OXERandom.h"
 
@@ -48,16 +50,28 @@ void SeedParticleRandom(unsigned int seed) { OXESeedRand(seed); }
 
 PSystem::PSystem(const std::string& fxName, const std::string& techName, const std::string& texName,
                  const D3DXVECTOR3& accel_, const OXEAabb& box_, int maxNumParticles, float timePerParticle_)
-    : accel(accel_), box(box_), maxParticles(maxNumParticles < 0 ? 0 : maxNumParticles),
+    : accel(accel_), box(box_),
+      maxParticles(maxNumParticles < 0 || maxNumParticles > MaxParticles ? 0 : maxNumParticles),
       timePerParticle(timePerParticle_)
 {
     // Every record starts dead: a negative life span is exceeded at any age.
     Particle deadRecord = {};
     deadRecord.lifeSpan = -1.0f;
     deadRecord.birthTime = 0.0f;
-    particles.assign(size_t(maxParticles), deadRecord);
-    alive.reserve(size_t(maxParticles));
-    dead.reserve(size_t(maxParticles));
+    try {
+        particles.assign(size_t(maxParticles), deadRecord);
+        alive.reserve(size_t(maxParticles));
+        dead.reserve(size_t(maxParticles));
+    } catch (const std::bad_alloc&) {
+        // No memory for the pool: a system without particles, never an exception to the client.
+        particles.clear();
+        particles.shrink_to_fit();
+        alive.clear();
+        alive.shrink_to_fit();
+        dead.clear();
+        dead.shrink_to_fit();
+        maxParticles = 0;
+    }
     D3DXMatrixIdentity(&world);
     D3DXMatrixIdentity(&invWorld);
 
@@ -157,8 +171,25 @@ void PSystem::update(float dt)
     }
     if (timePerParticle <= 0.0f) return;
     emitAccumulator += dt;
+    if (!std::isfinite(emitAccumulator)) {
+        // An endless step: every free record is born and nothing is carried over.
+        while (!dead.empty()) giveBirth();
+        emitAccumulator = 0.0f;
+        return;
+    }
     while (emitAccumulator >= timePerParticle) {
-        if (!dead.empty()) giveBirth();
+        if (emitAccumulator - timePerParticle == emitAccumulator) {
+            // An interval too small to count down from this value: far more intervals than
+            // records, so every free record is born.
+            while (!dead.empty()) giveBirth();
+        }
+        if (dead.empty()) {
+            // No record left to recycle: the remaining intervals are consumed at once instead
+            // of one by one, leaving the same remainder.
+            emitAccumulator = std::fmod(emitAccumulator, timePerParticle);
+            break;
+        }
+        giveBirth();
         emitAccumulator -= timePerParticle;
     }
 }

@@ -1,4 +1,5 @@
 #include "OXEParticleSystem.h"
+#include <climits>
 #include <cmath>
 #include <new>
 
@@ -70,9 +71,13 @@ void OXEParticleSystem::Simulate(float dt)
 {
     // Whole particles to emit this step; the fraction is carried to the next one.
     float total = float(rate) * dt + carry;
+    // An endless step gives every dead particle life; one that is not a number gives none.
+    if (!std::isfinite(total)) total = total > 0.0f ? 2147483648.0f : 0.0f;
     float whole = std::trunc(total);
     carry = total - whole;
-    int budget = int(whole);
+    // Converted only within the range of an int: a huge rate means "as many as are dead", never
+    // a count wrapped round to a negative one.
+    int budget = whole <= 0.0f ? 0 : whole >= 2147483648.0f ? INT_MAX : int(whole);
     if (count < 1 || !particles) return;
 
     for (int i = 0; i < count; ++i) {

@@ -34,7 +34,10 @@ OXESurface::~OXESurface()
 HRESULT OXESurface::CreateNewBlankSurface(int width, int height)
 {
     IDirect3DDevice9* device = CurrentDevice();
-    if (!device || width <= 0 || height <= 0) return OXE_INVALIDPARAM;
+    // Past 2 GB at 4 bytes a pixel Direct3D's 32-bit sizes wrap round and a surface far smaller
+    // than asked for would come back: such sizes are refused.
+    if (!device || width <= 0 || height <= 0 || (long long)width * height > 0x7FFFFFFF / 4)
+        return OXE_INVALIDPARAM;
     IDirect3DSurface9* made = nullptr;
     if (FAILED(device->CreateOffscreenPlainSurface(UINT(width), UINT(height), g_pOXECurrentDevice->GetDisplayFormat(),
                                                    D3DPOOL_SYSTEMMEM, &made, nullptr)))

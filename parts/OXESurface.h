@@ -13,6 +13,7 @@ public:
     OXESurface& operator=(const OXESurface&) = delete;
 
     // A system-memory surface of that size in the display format (the old one is released).
+    // Sizes below 1, or past 2 GB at 4 bytes a pixel: OXE_INVALIDPARAM, the old surface kept.
     HRESULT CreateNewBlankSurface(int width, int height);
     // Loads the picture into the surface, whole, unfiltered. Without a surface one of the
     // picture's size is made first. The file's description lands in info.

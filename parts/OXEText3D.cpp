@@ -1,5 +1,6 @@
 #include "OXEText3D.h"
 #include "OXEResult.h"
+#include <climits>
 
 OXEText3D::OXEText3D() : mesh(nullptr), lighting(false) {}
 
@@ -13,10 +14,16 @@ OXEText3D::~OXEText3D()
 long OXEText3D::CreatD3DXTextMesh(IDirect3DDevice9* device, char* fontFace, advString text, DWORD pointSize,
                                   int bold, int italic)
 {
-    if (!device || !fontFace) return OXE_INVALIDPARAM;
+    // A point size past the int range would turn negative; one whose pixel height does not fit
+    // in an int makes MulDiv answer -1: both are refused rather than drawn at a wrong size.
+    if (!device || !fontFace || pointSize > DWORD(INT_MAX)) return OXE_INVALIDPARAM;
     HDC dc = CreateCompatibleDC(nullptr);
     if (!dc) return OXE_FAIL;
     const int height = MulDiv(int(pointSize), GetDeviceCaps(dc, LOGPIXELSY), 72);
+    if (height < 0) {
+        DeleteDC(dc);
+        return OXE_INVALIDPARAM;
+    }
     HFONT font = CreateFontA(-height, 0, 0, 0, bold ? FW_BOLD : FW_NORMAL, italic ? TRUE : FALSE, FALSE, FALSE,
                              DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
                              DEFAULT_PITCH | FF_DONTCARE, fontFace);

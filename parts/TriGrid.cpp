@@ -25,7 +25,11 @@ void TriGrid::GenTriGrid(int numVertRows, int numVertCols, float dx, float dz, c
 {
     verts.clear();
     indices.clear();
-    if (numVertRows < 1 || numVertCols < 1) return;
+    // A grid has at most kMaxVertices vertices (the reach of 16-bit indices); a larger one is
+    // refused whole rather than built in part or left to exhaust the memory.
+    if (numVertRows < 1 || numVertCols < 1 ||
+        (unsigned long long)numVertRows * (unsigned long long)numVertCols > kMaxVertices)
+        return;
     const int cellRows = numVertRows - 1, cellCols = numVertCols - 1;
     const float width = float(cellCols) * dx, depth = float(cellRows) * dz;
     verts.resize(size_t(numVertRows) * size_t(numVertCols));
@@ -45,8 +49,9 @@ void TriGrid::GenTriGrid(int numVertRows, int numVertCols, float dx, float dz, c
 void TriGrid::buildGeoBuffers(IDirect3DDevice9* device, DWORD numVertRows, DWORD numVertCols)
 {
     // A grid past the reach of 16-bit indices would draw wrong triangles: refuse it whole.
-    if (!device || numVertRows < 2 || numVertCols < 2 || numVertRows > kMaxVertices ||
-        numVertCols > kMaxVertices || numVertRows * numVertCols > kMaxVertices)
+    // The product is taken in 64 bits: 65536 x 65536 must not wrap round to 0 and pass.
+    if (!device || numVertRows < 2 || numVertCols < 2 ||
+        (unsigned long long)numVertRows * (unsigned long long)numVertCols > kMaxVertices)
         return;
     std::vector<D3DXVECTOR3> verts;
     std::vector<DWORD> indices;

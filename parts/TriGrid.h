@@ -15,7 +15,8 @@ public:
     TriGrid& operator=(const TriGrid&) = delete;
 
     // Vertices row by row from the back (+z) and left to right, centred on center; two
-    // triangles per cell.
+    // triangles per cell. Fewer than one row or column, or more than 65536 vertices: both
+    // outputs are left empty.
     void GenTriGrid(int numVertRows, int numVertCols, float dx, float dz, const D3DXVECTOR3& center,
                     std::vector<D3DXVECTOR3>& verts, std::vector<DWORD>& indices);
     // A grid of unit cells about the origin in managed vertex and index buffers.

@@ -75,12 +75,15 @@ const char* advString::GetString() const
 }
 
 // Index i clamped to the string: the last character past the length, the terminator at it.
-// On the empty string every index gives the terminator (text[0]).
+// On the empty string every index gives the terminator (text[0]). A length that is not below
+// the capacity (a string whose bytes were overwritten) is taken as the longest one, so no index
+// ever leaves the object.
 unsigned short advString::indexFor(unsigned short i) const
 {
-    if (i <= length)
+    const unsigned short n = length < Capacity ? length : (unsigned short)(Capacity - 1);
+    if (i <= n)
         return i;
-    return length == 0 ? 0 : (unsigned short)(length - 1);
+    return n == 0 ? 0 : (unsigned short)(n - 1);
 }
 
 char& advString::operator[](unsigned short i)
@@ -95,10 +98,11 @@ char advString::operator[](unsigned short i) const
 
 advString advString::operator+(const advString& other) const
 {
-    unsigned short total = (unsigned short)(length + other.length);
-    if (total >= Capacity)
+    // Summed in int: a 16-bit sum could wrap round below the capacity and copy far too much.
+    const int total = int(length) + int(other.length);
+    if (length >= Capacity || other.length >= Capacity || total >= Capacity)
         return advString();
-    advString result(total);
+    advString result((unsigned short)total);
     std::memcpy(result.text, text, length);
     std::memcpy(result.text + length, other.text, other.length);
     result.text[total] = 0;

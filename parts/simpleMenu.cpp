@@ -4,9 +4,11 @@
 
 namespace {
 
-bool InRect(int rx, int ry, int rw, int rh, int px, int py)
+// In 64 bits throughout: neither the far edges nor a pointer taken relative to the menu can
+// wrap round into the rectangle.
+bool InRect(long long rx, long long ry, long long rw, long long rh, long long px, long long py)
 {
-    return px >= rx && (long long)px <= (long long)rx + rw && py >= ry && (long long)py <= (long long)ry + rh;
+    return px >= rx && px <= rx + rw && py >= ry && py <= ry + rh;
 }
 
 BYTE Red(D3DCOLOR c) { return BYTE(c >> 16); }
@@ -77,8 +79,8 @@ void simpleMenu::UpdateMenuItems()
 
 void simpleMenu::updateMenuItmes(int mouseX, int mouseY)
 {
-    const int px = mouseX - x;
-    const int py = mouseY - y;
+    const long long px = (long long)mouseX - x;
+    const long long py = (long long)mouseY - y;
     for (int i = 0; i < itemCount; ++i) {
         menuItem& item = items[i];
         item.hover = InRect(item.x, item.y, item.labelWidth, item.labelHeight, px, py);
