@@ -8,6 +8,7 @@
 #include <functional>
 #include <string>
 #include <vector>
+#include "MessageBoxAnswerer.h"
 #include "TestDevice.h"
 
 namespace badfiles {
@@ -55,15 +56,8 @@ private:
     std::string previous_;
 };
 
-// Answers every message box the calling thread shows with OK, recording caption and text.
-class MessageBoxAnswerer {
-public:
-    MessageBoxAnswerer();
-    ~MessageBoxAnswerer();
-    int count() const;
-    std::string caption(int i) const;
-    std::string text(int i) const;
-};
+// Answers the message boxes a test provokes (see MessageBoxAnswerer.h).
+using testsupport::MessageBoxAnswerer;
 
 // What the process holds: open handles and private bytes. Where the system counters give
 // nothing (Wine answers 0 to both), handles are probed one by one and the bytes in use in the

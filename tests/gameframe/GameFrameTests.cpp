@@ -103,7 +103,9 @@ protected:
     void TearDown() override
     {
         graphics_.reset(); // the objects' buffers and textures go before the device
-        if (device_) EXPECT_EQ(testsupport::ReleaseAndCountLeft(*device_), 0u) << "Direct3D objects left alive";
+        if (device_) {
+            EXPECT_EQ(testsupport::ReleaseAndCountLeft(*device_), 0u) << "Direct3D objects left alive";
+        }
         delete device_;
         device_ = nullptr;
         window_.reset();

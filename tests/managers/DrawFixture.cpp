@@ -19,7 +19,9 @@ void DrawTest::SetUpTestSuite()
 
 void DrawTest::TearDownTestSuite()
 {
-    if (rd_) EXPECT_EQ(testsupport::ReleaseAndCountLeft(*rd_), 0u) << "Direct3D objects left alive";
+    if (rd_) {
+        EXPECT_EQ(testsupport::ReleaseAndCountLeft(*rd_), 0u) << "Direct3D objects left alive";
+    }
     delete rd_;
     rd_ = nullptr;
     delete window_;

@@ -26,47 +26,6 @@ OXERenderDevice* StartDevice()
     return device;
 }
 
-struct Recorded {
-    std::string caption;
-    std::string text;
-};
-std::vector<Recorded> g_boxes;
-HHOOK g_hook = nullptr;
-std::vector<HWND> g_answered; // boxes already recorded (activation can repeat)
-
-BOOL CALLBACK FindText(HWND child, LPARAM param)
-{
-    char className[32] = {};
-    GetClassNameA(child, className, sizeof(className));
-    if (lstrcmpiA(className, "Static") == 0) {
-        char text[512] = {};
-        GetWindowTextA(child, text, sizeof(text));
-        if (text[0]) *reinterpret_cast<std::string*>(param) = text;
-    }
-    return TRUE;
-}
-
-LRESULT CALLBACK BoxHook(int code, WPARAM wParam, LPARAM lParam)
-{
-    if (code == HCBT_ACTIVATE) {
-        HWND box = HWND(wParam);
-        char boxClass[16] = {};
-        GetClassNameA(box, boxClass, sizeof(boxClass));
-        if (lstrcmpA(boxClass, "#32770") != 0) return CallNextHookEx(g_hook, code, wParam, lParam); // not a dialog
-        for (HWND seen : g_answered)
-            if (seen == box) return CallNextHookEx(g_hook, code, wParam, lParam);
-        g_answered.push_back(box);
-        char caption[256] = {};
-        GetWindowTextA(box, caption, sizeof(caption));
-        Recorded r;
-        r.caption = caption;
-        EnumChildWindows(box, FindText, LPARAM(&r.text));
-        g_boxes.push_back(r);
-        PostMessageA(box, WM_COMMAND, IDOK, 0);
-    }
-    return CallNextHookEx(g_hook, code, wParam, lParam);
-}
-
 // Releases the shared device after the last test, through the library that made it, so that
 // the program never ends with a live device.
 class DeviceEnvironment : public ::testing::Environment {
@@ -79,7 +38,9 @@ public:
         IDirect3DDevice9* d3d = g_device->GetD3DDevice();
         if (d3d) d3d->AddRef(); // counted after the library has released its device
         if (release) release(&g_device);
-        if (d3d) EXPECT_EQ(d3d->Release(), 0u) << "Direct3D objects left alive";
+        if (d3d) {
+            EXPECT_EQ(d3d->Release(), 0u) << "Direct3D objects left alive";
+        }
         g_device = nullptr;
     }
 };
@@ -178,22 +139,6 @@ std::string QuadX(const char* texture, float r, float g, float b)
            "}\n";
 }
 
-MessageBoxAnswerer::MessageBoxAnswerer()
-{
-    g_boxes.clear();
-    g_answered.clear();
-    g_hook = SetWindowsHookExA(WH_CBT, BoxHook, nullptr, GetCurrentThreadId());
-}
-
-MessageBoxAnswerer::~MessageBoxAnswerer()
-{
-    if (g_hook) UnhookWindowsHookEx(g_hook);
-    g_hook = nullptr;
-}
-
-int MessageBoxAnswerer::count() const { return int(g_boxes.size()); }
-std::string MessageBoxAnswerer::caption(int i) const { return g_boxes.at(size_t(i)).caption; }
-std::string MessageBoxAnswerer::text(int i) const { return g_boxes.at(size_t(i)).text; }
 
 bool Near(uint32_t a, uint32_t b, int tolerance)
 {

@@ -3,6 +3,7 @@
 // origin, frames read back before presenting, and small file writers for meshes and pictures.
 #pragma once
 #include <gtest/gtest.h>
+#include "MessageBoxAnswerer.h"
 #include "TestDevice.h"
 #include "OXED3D.h"
 #include <d3dx9.h>
@@ -33,15 +34,8 @@ bool WriteBmp(const std::string& path, int w, int h, uint32_t leftColor, uint32_
 // texture file (none when empty), with normals and texture coordinates.
 std::string QuadX(const char* texture, float r = 1, float g = 1, float b = 1);
 
-// Answers every message box the calling thread shows with OK, recording caption and text.
-class MessageBoxAnswerer {
-public:
-    MessageBoxAnswerer();
-    ~MessageBoxAnswerer();
-    int count() const;
-    std::string caption(int i) const;
-    std::string text(int i) const;
-};
+// Answers the message boxes a test provokes (see MessageBoxAnswerer.h).
+using testsupport::MessageBoxAnswerer;
 
 // Channels within tolerance of each other.
 bool Near(uint32_t a, uint32_t b, int tolerance);

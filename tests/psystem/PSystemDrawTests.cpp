@@ -43,7 +43,9 @@ public:
         IDirect3DDevice9* d3d = instance_->device_->GetD3DDevice();
         if (d3d) d3d->AddRef();
         release(&instance_->device_);
-        if (d3d) EXPECT_EQ(d3d->Release(), 0u) << "Direct3D objects left alive";
+        if (d3d) {
+            EXPECT_EQ(d3d->Release(), 0u) << "Direct3D objects left alive";
+        }
     }
     bool ok() const { return device_ && device_->GetD3DDevice(); }
     OXERenderDevice* operator->() const { return device_; }

@@ -29,7 +29,9 @@ struct StartedDevice {
     // The render device goes first; the Direct3D device must go with it.
     ~StartedDevice()
     {
-        if (device) EXPECT_EQ(testsupport::ReleaseAndCountLeft(*device), 0u) << "Direct3D objects left alive";
+        if (device) {
+            EXPECT_EQ(testsupport::ReleaseAndCountLeft(*device), 0u) << "Direct3D objects left alive";
+        }
     }
     StartedDevice(const StartedDevice&) = delete;
     StartedDevice& operator=(const StartedDevice&) = delete;
