@@ -1,5 +1,6 @@
 #include "CMesh.h"
 #include "FindMediaFile.h"
+#include "MeshArrays.h"
 #include "XFileCheck.h"
 
 CMesh::CMesh() : mesh(nullptr), numMaterials(0), materials(nullptr), textures(nullptr) {}
@@ -8,14 +9,7 @@ CMesh::~CMesh() { Release(); }
 
 void CMesh::Release()
 {
-    delete[] materials;
-    materials = nullptr;
-    if (textures) {
-        for (DWORD i = 0; i < numMaterials; ++i)
-            if (textures[i]) textures[i]->Release();
-        delete[] textures;
-        textures = nullptr;
-    }
+    FreeSubsetArrays(materials, textures, numMaterials);
     if (mesh) {
         mesh->Release();
         mesh = nullptr;

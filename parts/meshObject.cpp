@@ -1,4 +1,5 @@
 #include "meshObject.h"
+#include "MeshArrays.h"
 #include "XFileCheck.h"
 
 meshObject::meshObject()
@@ -14,14 +15,7 @@ meshObject::~meshObject()
 
 void meshObject::releaseAll()
 {
-    if (textures) {
-        for (DWORD i = 0; i < numMaterials; ++i)
-            if (textures[i]) textures[i]->Release();
-        delete[] textures;
-        textures = nullptr;
-    }
-    delete[] materials;
-    materials = nullptr;
+    FreeSubsetArrays(materials, textures, numMaterials);
     if (mesh) mesh->Release();
     mesh = nullptr;
     if (materialBuffer) materialBuffer->Release();

@@ -1,4 +1,5 @@
 #include "simpleMesh.h"
+#include "MeshArrays.h"
 #include "XFileCheck.h"
 #include <cstdio>
 #include <new>
@@ -18,14 +19,7 @@ simpleMesh::~simpleMesh()
 
 void simpleMesh::releaseAll()
 {
-    if (textures) {
-        for (DWORD i = 0; i < numMaterials; ++i)
-            if (textures[i]) textures[i]->Release();
-        delete[] textures;
-        textures = nullptr;
-    }
-    delete[] materials;
-    materials = nullptr;
+    FreeSubsetArrays(materials, textures, numMaterials);
     if (mesh) mesh->Release();
     mesh = nullptr;
     numMaterials = 0;
