@@ -93,3 +93,7 @@ void FadeScreen::RenderToBackBuffer(IDirect3DDevice9* device)
 {
     if (ready) ShowOnBackBuffer(device, finalPicture);
 }
+
+IDirect3DSurface9* FadeScreen::GetPict1() { return pict1; }
+
+IDirect3DSurface9* FadeScreen::GetPict2() { return pict2; }

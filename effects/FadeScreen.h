@@ -52,8 +52,8 @@ public:
     // Copies the final picture to the top-left corner of the back buffer (clipped to it).
     void RenderToBackBuffer(IDirect3DDevice9* device);
 
-    IDirect3DSurface9* GetPict1() { return pict1; }
-    IDirect3DSurface9* GetPict2() { return pict2; }
+    IDirect3DSurface9* GetPict1(); // pict1
+    IDirect3DSurface9* GetPict2(); // pict2
 
 private:
     static int GetRandomInt(int a, int b);

@@ -223,3 +223,9 @@ void MeltScreen::Log(const char* format, ...)
     fputs("\n", logFile);
     if (logFlush) fflush(logFile);
 }
+
+int MeltScreen::GetSingleWormWidth() { return worms[0].width; }
+
+IDirect3DSurface9* MeltScreen::GetPict1() { return pict1; }
+
+IDirect3DSurface9* MeltScreen::GetPict2() { return pict2; }

@@ -61,7 +61,7 @@ public:
     // Each moving column grows by steps * its speed (nothing for steps <= 0 or before init).
     // Drops stop at the largest int instead of wrapping round.
     void Simulate(int steps);
-    int GetSingleWormWidth() { return worms[0].width; }
+    int GetSingleWormWidth(); // the common column width, from the first record
 
     // fill: a width x height picture of one colour (the file is not read). Otherwise the file,
     // in its own size but the given format. An earlier picture is released first.
@@ -86,8 +86,8 @@ public:
     // so the melt can run over what the client draws each frame. Other values do nothing.
     void CopyBackBuffer(IDirect3DDevice9* device, int which);
 
-    IDirect3DSurface9* GetPict1() { return pict1; }
-    IDirect3DSurface9* GetPict2() { return pict2; }
+    IDirect3DSurface9* GetPict1(); // pict1
+    IDirect3DSurface9* GetPict2(); // pict2
 
     // One line "[EFFECTS_DLL]: message\n" to logFile, message formatted printf-style and kept to
     // 255 characters; flushed when logFlush is set. Nothing without a logFile.

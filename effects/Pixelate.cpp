@@ -6,9 +6,46 @@
 #include <d3dx9.h>
 #include <algorithm>
 
+namespace {
+
+// Key of the render target that stands in for a system-memory source while it is drawn into.
+const GUID kStandInKey = {0x5c1d7e42, 0x8f0b, 0x4b6e, {0x9a, 0x31, 0x2d, 0x7c, 0x44, 0xe0, 0x19, 0xb5}};
+
+// The stand-in kept on source, with a reference for the caller; null when there is none.
+IDirect3DSurface9* StandInOf(IDirect3DSurface9* source)
+{
+    IUnknown* kept = nullptr;
+    DWORD size = sizeof(kept);
+    if (!source || FAILED(source->GetPrivateData(kStandInKey, &kept, &size)) || !kept) return nullptr;
+    IDirect3DSurface9* target = nullptr;
+    kept->QueryInterface(IID_IDirect3DSurface9, reinterpret_cast<void**>(&target));
+    kept->Release();
+    return target;
+}
+
+// A system-memory surface cannot be a render target: a default-pool one of its size and format
+// is made and hung on it (the surface keeps a reference and releases it with itself). Returned
+// with a reference for the caller; null when it cannot be made.
+IDirect3DSurface9* MakeStandIn(IDirect3DDevice9* device, IDirect3DSurface9* source)
+{
+    D3DSURFACE_DESC desc;
+    IDirect3DSurface9* target = nullptr;
+    if (FAILED(source->GetDesc(&desc)) ||
+        FAILED(device->CreateRenderTarget(desc.Width, desc.Height, desc.Format, D3DMULTISAMPLE_NONE,
+                                          0, FALSE, &target, nullptr)))
+        return nullptr;
+    if (FAILED(source->SetPrivateData(kStandInKey, target, sizeof(IUnknown*), D3DSPD_IUNKNOWN))) {
+        target->Release();
+        return nullptr;
+    }
+    return target;
+}
+
+} // namespace
+
 Pixelate::Pixelate()
     : source(nullptr), work(nullptr), savedTarget(nullptr), ready(false), width(0), height(0),
-      format(D3DFMT_UNKNOWN), blockSize(32), sourceTarget(nullptr)
+      format(D3DFMT_UNKNOWN), blockSize(32)
 {
 }
 
@@ -17,7 +54,6 @@ Pixelate::~Pixelate()
     ReleaseSurface(source);
     ReleaseSurface(work);
     ReleaseSurface(savedTarget);
-    ReleaseSurface(sourceTarget);
 }
 
 void Pixelate::init(IDirect3DDevice9* device, advString file, bool load)
@@ -25,7 +61,6 @@ void Pixelate::init(IDirect3DDevice9* device, advString file, bool load)
     // A second init starts afresh instead of leaking the first pair of surfaces.
     ReleaseSurface(work);
     ReleaseSurface(source);
-    ReleaseSurface(sourceTarget);
     width = height = 0;
     format = D3DFMT_UNKNOWN;
     D3DXIMAGE_INFO info;
@@ -136,27 +171,24 @@ void Pixelate::SaveOldTarget(IDirect3DDevice9* device)
 void Pixelate::RenderToSrc(IDirect3DDevice9* device)
 {
     if (!device || !source) return;
-    D3DSURFACE_DESC desc;
-    if (FAILED(source->GetDesc(&desc))) return;
-    // A system-memory surface cannot be a render target: draw into a default-pool copy instead.
-    if (!sourceTarget &&
-        FAILED(device->CreateRenderTarget(desc.Width, desc.Height, desc.Format, D3DMULTISAMPLE_NONE,
-                                          0, FALSE, &sourceTarget, nullptr))) {
-        sourceTarget = nullptr;
-        return;
-    }
-    device->UpdateSurface(source, nullptr, sourceTarget, nullptr);
-    device->SetRenderTarget(0, sourceTarget);
+    IDirect3DSurface9* target = StandInOf(source);
+    if (!target) target = MakeStandIn(device, source);
+    if (!target) return;
+    device->UpdateSurface(source, nullptr, target, nullptr);
+    device->SetRenderTarget(0, target);
+    target->Release(); // source and the device keep it
 }
 
 void Pixelate::RestoreOldTarget(IDirect3DDevice9* device)
 {
     if (!device) return;
+    IDirect3DSurface9* target = StandInOf(source);
     IDirect3DSurface9* current = nullptr;
-    if (sourceTarget && source && SUCCEEDED(device->GetRenderTarget(0, &current))) {
+    if (target && SUCCEEDED(device->GetRenderTarget(0, &current))) {
         // What was drawn since RenderToSrc goes into source.
-        if (current == sourceTarget) device->GetRenderTargetData(sourceTarget, source);
+        if (current == target) device->GetRenderTargetData(target, source);
         current->Release();
     }
+    if (target) target->Release();
     if (savedTarget) device->SetRenderTarget(0, savedTarget);
 }

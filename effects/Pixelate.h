@@ -22,7 +22,6 @@ public:
     int height;
     D3DFORMAT format;
     int blockSize;                   // block edge in pixels last used; 32 at first
-    IDirect3DSurface9* sourceTarget; // default-pool render target that stands in for source between RenderToSrc and RestoreOldTarget (owned)
 
     Pixelate();
     ~Pixelate();
@@ -51,7 +50,8 @@ public:
     // Remembers render target 0.
     void SaveOldTarget(IDirect3DDevice9* device);
     // Makes source the render target: drawing goes to a render target that starts as a copy of
-    // source and is copied back into source by RestoreOldTarget.
+    // source and is copied back into source by RestoreOldTarget. That stand-in hangs on source
+    // itself (as its private data, released with it), so the class keeps its documented fields.
     void RenderToSrc(IDirect3DDevice9* device);
     // Puts the remembered render target back as render target 0.
     void RestoreOldTarget(IDirect3DDevice9* device);

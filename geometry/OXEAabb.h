@@ -21,16 +21,18 @@ public:
     D3DXVECTOR3 rangeMax = D3DXVECTOR3(0, 0, 0); // largest corner of the second pair
 
     OXEAabb() = default;
+    OXEAabb(const OXEAabb&) = default;
+    OXE_GEOMETRY_INLINE_API OXEAabb& operator=(const OXEAabb&) = default; // all 15 floats
     OXEAabb(const D3DXVECTOR3& mn, const D3DXVECTOR3& mx)
         : min(mn), max(mx), centre((mn + mx) * 0.5f) {}
 
     // Centre and half size of the range pair.
-    D3DXVECTOR3 center() const { return (rangeMax + rangeMin) * 0.5f; }
-    D3DXVECTOR3 extent() const { return (rangeMax - rangeMin) * 0.5f; }
+    OXE_GEOMETRY_INLINE_API D3DXVECTOR3 center() const { return (rangeMax + rangeMin) * 0.5f; }
+    OXE_GEOMETRY_INLINE_API D3DXVECTOR3 extent() const { return (rangeMax - rangeMin) * 0.5f; }
 
     // Transforms the range pair by m into out's range pair (only that pair of out is written):
     // the centre moves as a point, the half size through the absolute rotation part of m.
-    void xform(const D3DXMATRIX& m, OXEAabb& out) const
+    OXE_GEOMETRY_INLINE_API void xform(const D3DXMATRIX& m, OXEAabb& out) const
     {
         D3DXVECTOR3 c = center();
         D3DXVECTOR3 e = extent();

@@ -1,12 +1,27 @@
-// Export macro of the geometry classes. They are compiled into PelmoraGraf.dll, which exports
-// every member. Everywhere else the macro is empty: the inline members in the headers are built
-// into each module, and programs that link PelmoraGraf's import library reach the other members
-// through its plain-call thunks.
+// Export macros of the geometry classes.
+//
+// OXE_GEOMETRY_API marks the classes: they are compiled into PelmoraGraf.dll, which exports
+// their members. Everywhere else it is empty, and programs that link PelmoraGraf's import
+// library reach the members through its plain-call thunks.
+//
+// OXE_GEOMETRY_INLINE_API marks the small members defined in the headers (assignments, the
+// polygon's getters, the box's range centre, extent and transform, the polygon's and the
+// quaternion's constructors). Every module builds them in from the headers; PelmoraGraf.dll and
+// PelmoraParts.dll also export them, so that a client declaring the classes without their
+// bodies links. A member marked so is compiled wherever its header is included, and
+// OXEGeometryInline.cpp (built into both libraries) makes the compiler emit the defaulted ones,
+// which it would otherwise only make where they are used. The classes whose assignment is marked
+// declare their copy constructors defaulted beside it: copies stay trivial, as before.
 #pragma once
 #if defined(PELMORA_GRAF_BUILD)
 #define OXE_GEOMETRY_API __declspec(dllexport)
 #else
 #define OXE_GEOMETRY_API
+#endif
+#if defined(PELMORA_GRAF_BUILD) || defined(PELMORA_PARTS_BUILD)
+#define OXE_GEOMETRY_INLINE_API __declspec(dllexport)
+#else
+#define OXE_GEOMETRY_INLINE_API
 #endif
 
 // Classification codes shared by planes, boxes and polygons.

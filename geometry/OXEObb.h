@@ -16,6 +16,8 @@ public:
     D3DXVECTOR3 centre = D3DXVECTOR3(0, 0, 0); // centre of the box
 
     OXEObb() = default;
+    OXEObb(const OXEObb&) = default;
+    OXE_GEOMETRY_INLINE_API OXEObb& operator=(const OXEObb&) = default; // all 15 floats
 
     // Sets this box to another box moved by m (axes not re-normalised, half-extents copied).
     void DeTransform(const OXEObb& box, const D3DXMATRIX& m);

@@ -19,6 +19,8 @@ public:
     float d = 0.0f;                            // distance term of the plane equation
 
     OXEPlane() = default;
+    OXEPlane(const OXEPlane&) = default;
+    OXE_GEOMETRY_INLINE_API OXEPlane& operator=(const OXEPlane&) = default; // all seven floats
 
     // normal and point stored; d = -(normal . point).
     void Set(const D3DXVECTOR3& n, const D3DXVECTOR3& p);

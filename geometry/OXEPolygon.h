@@ -10,7 +10,7 @@ class OXERay;
 
 class OXE_GEOMETRY_API OXEPolygon {
 public:
-    OXEPolygon() = default;
+    OXE_GEOMETRY_INLINE_API OXEPolygon() = default;
     OXEPolygon(const OXEPolygon& other) { *this = other; }
     ~OXEPolygon();
 
@@ -24,14 +24,14 @@ public:
     // the polygon empty.
     void Set(const D3DXVECTOR3* pts, int numPts, const unsigned int* indis, int numIndis);
 
-    int GetNumPoints() const { return m_numPoints; }
-    int GetNumIndis() const { return m_numIndis; }
-    const D3DXVECTOR3* GetPoints() const { return m_points; }
-    const unsigned int* GetIndices() const { return m_indis; }
-    OXEPlane GetPlane() const { return m_plane; }
-    OXEAabb GetAabb() const { return m_aabb; }
-    unsigned int GetFlag() const { return m_flag; }
-    void SetFlag(unsigned int flag) { m_flag = flag; }
+    OXE_GEOMETRY_INLINE_API int GetNumPoints() const { return m_numPoints; }
+    OXE_GEOMETRY_INLINE_API int GetNumIndis() const { return m_numIndis; }
+    OXE_GEOMETRY_INLINE_API const D3DXVECTOR3* GetPoints() const { return m_points; }
+    OXE_GEOMETRY_INLINE_API const unsigned int* GetIndices() const { return m_indis; }
+    OXE_GEOMETRY_INLINE_API OXEPlane GetPlane() const { return m_plane; }
+    OXE_GEOMETRY_INLINE_API OXEAabb GetAabb() const { return m_aabb; }
+    OXE_GEOMETRY_INLINE_API unsigned int GetFlag() const { return m_flag; }
+    OXE_GEOMETRY_INLINE_API void SetFlag(unsigned int flag) { m_flag = flag; }
 
     // Reverses the index order and turns the plane around.
     void SwapFaces();

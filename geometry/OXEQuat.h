@@ -8,8 +8,11 @@ public:
     float x = 0.0f, y = 0.0f, z = 0.0f; // vector part
     float w = 1.0f;                     // scalar part
 
-    OXEQuat() = default; // identity (0, 0, 0, 1)
-    OXEQuat(float qx, float qy, float qz, float qw) : x(qx), y(qy), z(qz), w(qw) {}
+    OXE_GEOMETRY_INLINE_API OXEQuat() = default; // identity (0, 0, 0, 1)
+    OXE_GEOMETRY_INLINE_API OXEQuat(float qx, float qy, float qz, float qw)
+        : x(qx), y(qy), z(qz), w(qw) {}
+    OXEQuat(const OXEQuat&) = default;
+    OXE_GEOMETRY_INLINE_API OXEQuat& operator=(const OXEQuat&) = default;
 
     // this = this * q (Hamilton product).
     OXEQuat& operator*=(const OXEQuat& q);

@@ -13,6 +13,8 @@ public:
     D3DXVECTOR3 direction = D3DXVECTOR3(0, 0, 0); // t = 1 is origin + direction
 
     OXERay() = default;
+    OXERay(const OXERay&) = default;
+    OXE_GEOMETRY_INLINE_API OXERay& operator=(const OXERay&) = default;
     OXERay(const D3DXVECTOR3& o, const D3DXVECTOR3& dir) : origin(o), direction(dir) {}
 
     // v as the row vector (x, y, z, 1) times m, divided by the homogeneous w truncated toward

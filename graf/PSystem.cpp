@@ -54,8 +54,11 @@ PSystem::PSystem(const std::string& fxName, const std::string& techName, const s
       maxParticles(maxNumParticles < 0 || maxNumParticles > MaxParticles ? 0 : maxNumParticles),
       timePerParticle(timePerParticle_)
 {
-    // Every record starts dead: a negative life span is exceeded at any age.
-    Particle deadRecord = {};
+    // Every record starts dead: a negative life span is exceeded at any age. The record is
+    // cleared byte by byte first: the vectors' own constructors leave them unset, so "= {}"
+    // would keep whatever the stack held in startPos and startVelocity.
+    Particle deadRecord;
+    std::memset(static_cast<void*>(&deadRecord), 0, sizeof deadRecord);
     deadRecord.lifeSpan = -1.0f;
     deadRecord.birthTime = 0.0f;
     try {

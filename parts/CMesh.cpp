@@ -7,6 +7,10 @@ CMesh::CMesh() : mesh(nullptr), numMaterials(0), materials(nullptr), textures(nu
 
 CMesh::~CMesh() { Release(); }
 
+ID3DXMesh* CMesh::GetMesh() { return mesh; }
+
+DWORD CMesh::GetNumMaterials() { return numMaterials; }
+
 void CMesh::Release()
 {
     FreeSubsetArrays(materials, textures, numMaterials);
@@ -80,6 +84,10 @@ void CMesh::setMeshMaterial(D3DMATERIAL9 m, int i)
 // ---- CMeshInstance ----
 
 CMeshInstance::CMeshInstance() : mesh(nullptr) {}
+
+void CMeshInstance::SetMesh(CMesh* m) { mesh = m; }
+
+void CMeshInstance::Release() { mesh = nullptr; }
 
 CMeshInstance::~CMeshInstance()
 {

@@ -17,8 +17,8 @@ public:
     int Load(char* file, IDirect3DDevice9* device);
     void Release();
 
-    ID3DXMesh* GetMesh() { return mesh; }
-    DWORD GetNumMaterials() { return numMaterials; }
+    ID3DXMesh* GetMesh();
+    DWORD GetNumMaterials();
     D3DMATERIAL9* GetMeshMaterial(int i);      // null when i is out of range
     IDirect3DTexture9* GetMeshTexture(int i);  // null when i is out of range or untextured
     void setMeshMaterial(D3DMATERIAL9 m, int i); // ignored when i is out of range
@@ -34,8 +34,8 @@ public:
     CMeshInstance();
     ~CMeshInstance(); // forgets the mesh, resets the transform
 
-    void SetMesh(CMesh* m) { mesh = m; }
-    void Release() { mesh = nullptr; } // forgets the mesh; the CMesh stays loaded
+    void SetMesh(CMesh* m);
+    void Release(); // forgets the mesh; the CMesh stays loaded
     // Writes material i of the shared mesh: every instance of it draws with the new one.
     void setMaterial(D3DMATERIAL9 m, int i);
     // Draws one subset per material, lit, at this instance's transform.

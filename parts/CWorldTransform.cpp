@@ -63,3 +63,13 @@ D3DXMATRIX* CWorldTransform::GetTransform()
     final = scale * rotate * translate;
     return &final;
 }
+
+float CWorldTransform::GetXPosition() { return translate._41; }
+float CWorldTransform::GetYPosition() { return translate._42; }
+float CWorldTransform::GetZPosition() { return translate._43; }
+float CWorldTransform::GetXRotation() { return rotation.x; }
+float CWorldTransform::GetYRotation() { return rotation.y; }
+float CWorldTransform::GetZRotation() { return rotation.z; }
+float CWorldTransform::GetXScale() { return scale._11; }
+float CWorldTransform::GetYScale() { return scale._22; }
+float CWorldTransform::GetZScale() { return scale._33; }

@@ -21,15 +21,16 @@ public:
     // Recomputes final = scale x rotate x translate and returns it.
     D3DXMATRIX* GetTransform();
 
-    float GetXPosition() const { return translate._41; }
-    float GetYPosition() const { return translate._42; }
-    float GetZPosition() const { return translate._43; }
-    float GetXRotation() const { return rotation.x; }
-    float GetYRotation() const { return rotation.y; }
-    float GetZRotation() const { return rotation.z; }
-    float GetXScale() const { return scale._11; }
-    float GetYScale() const { return scale._22; }
-    float GetZScale() const { return scale._33; }
+    // Positions from the translation row, angles from rotation, scales from the diagonal.
+    float GetXPosition();
+    float GetYPosition();
+    float GetZPosition();
+    float GetXRotation();
+    float GetYRotation();
+    float GetZRotation();
+    float GetXScale();
+    float GetYScale();
+    float GetZScale();
 
     D3DXMATRIX translate; // translation in its fourth row
     D3DXMATRIX rotate;    // rotation built from `rotation` (yaw = y, pitch = x, roll = z)

@@ -38,6 +38,19 @@ Camera::Camera()
     for (D3DXPLANE& p : frustum) p = D3DXPLANE(0, 0, 0, 0);
 }
 
+Camera& Camera::operator=(const Camera& other) = default;
+
+const D3DXMATRIX& Camera::view() const { return viewMatrix; }
+const D3DXMATRIX& Camera::proj() const { return projMatrix; }
+const D3DXMATRIX& Camera::viewProj() const { return viewProjMatrix; }
+D3DXMATRIX Camera::GetView() { return viewMatrix; }
+D3DXMATRIX Camera::GetProj() { return projMatrix; }
+D3DXMATRIX Camera::GetViewProj() { return viewProjMatrix; }
+const D3DXVECTOR3& Camera::right() const { return rightAxis; }
+const D3DXVECTOR3& Camera::up() const { return upAxis; }
+const D3DXVECTOR3& Camera::look() const { return lookAxis; }
+D3DXVECTOR3& Camera::pos() { return position; }
+
 void Camera::buildView()
 {
     // Re-orthonormalise the axes, then write them as the view's columns.

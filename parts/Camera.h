@@ -34,17 +34,20 @@ public:
     D3DXPLANE frustum[6];       // near, far, left, right, top, bottom; normals point inside
 
     Camera();
+    // Copies every field. Defined in the library, like the small getters below, so that both
+    // libraries carrying the class export it.
+    Camera& operator=(const Camera& other);
 
-    const D3DXMATRIX& view() const { return viewMatrix; }
-    const D3DXMATRIX& proj() const { return projMatrix; }
-    const D3DXMATRIX& viewProj() const { return viewProjMatrix; }
-    D3DXMATRIX GetView() const { return viewMatrix; }
-    D3DXMATRIX GetProj() const { return projMatrix; }
-    D3DXMATRIX GetViewProj() const { return viewProjMatrix; }
-    const D3DXVECTOR3& right() const { return rightAxis; }
-    const D3DXVECTOR3& up() const { return upAxis; }
-    const D3DXVECTOR3& look() const { return lookAxis; }
-    D3DXVECTOR3& pos() { return position; }
+    const D3DXMATRIX& view() const;     // references to the matrices
+    const D3DXMATRIX& proj() const;
+    const D3DXMATRIX& viewProj() const;
+    D3DXMATRIX GetView();               // copies of the matrices
+    D3DXMATRIX GetProj();
+    D3DXMATRIX GetViewProj();
+    const D3DXVECTOR3& right() const;   // references to the axes
+    const D3DXVECTOR3& up() const;
+    const D3DXVECTOR3& look() const;
+    D3DXVECTOR3& pos();                 // the position, set by callers through it
 
     // Places the eye at pos looking at target, with worldUp giving the roll.
     void lookAt(const D3DXVECTOR3& pos, const D3DXVECTOR3& target, const D3DXVECTOR3& worldUp);

@@ -1,6 +1,8 @@
 #include "OXELamp.h"
 #include <cstring>
 
+OXELightProperties::OXELightProperties() {}
+
 OXELamp::OXELamp() { init(D3DLIGHT_POINT); }
 
 OXELamp::~OXELamp() {}

@@ -6,7 +6,7 @@
 #include <d3dx9.h>
 
 struct PELMORA_PARTS_API OXELightProperties {
-    OXELightProperties() {} // sets nothing
+    OXELightProperties(); // sets nothing
 
     float ambient[4];     // red, green, blue, alpha
     float diffuse[4];     // red, green, blue, alpha

@@ -36,7 +36,7 @@ OXEParticle::OXEParticle()
 {
 }
 
-void OXEParticle::Create(const OXEParticleSystemParams& params)
+void OXEParticle::Create(OXEParticleSystemParams& params)
 {
     position = D3DXVECTOR3(0, 0, 0);
     previousPosition = position;
@@ -71,7 +71,7 @@ void OXEParticle::Simulate(float dt)
     age += dt / lifeTime;
 }
 
-long OXEParticle::Render(IDirect3DDevice9* device, const D3DXVECTOR3& emitterPosition)
+long OXEParticle::Render(IDirect3DDevice9* device, D3DXVECTOR3& emitterPosition)
 {
     if (!device) return 0;
     DWORD colour = LerpChannel(startColour, endColour, 24, age) |
@@ -91,3 +91,5 @@ long OXEParticle::Render(IDirect3DDevice9* device, const D3DXVECTOR3& emitterPos
     HRESULT hr = device->DrawPrimitiveUP(D3DPT_TRIANGLEFAN, 2, fan, sizeof(ParticleVertex));
     return SUCCEEDED(hr) ? 1 : 0;
 }
+
+float OXEParticle::GetLife() { return age; }

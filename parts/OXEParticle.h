@@ -21,11 +21,12 @@ public:
 
     // Rebirth at the emitter with a direction spread by the dispersion about straight down
     // (straight up for a negative speed), drawn from the library's own random generator.
-    void Create(const OXEParticleSystemParams& params);
+    void Create(OXEParticleSystemParams& params); // params only read
     // One straight-line step of dt seconds; ages the particle by dt / lifeTime.
     void Simulate(float dt);
     // Draws the particle as a square round emitterPosition + position, its colour and size
     // interpolated by age. Returns 1 when the draw call succeeded, else 0.
-    long Render(IDirect3DDevice9* device, const D3DXVECTOR3& emitterPosition);
-    float GetLife() { return age; }
+    // emitterPosition is only read.
+    long Render(IDirect3DDevice9* device, D3DXVECTOR3& emitterPosition);
+    float GetLife(); // age
 };

@@ -52,7 +52,7 @@ void OXEParticleSystem::release()
     texture = nullptr;
 }
 
-void OXEParticleSystem::Create(IDirect3DDevice9* device, const OXEParticleSystemParams& p,
+void OXEParticleSystem::Create(IDirect3DDevice9* device, OXEParticleSystemParams& p,
                                int n, int r, advString textureFile)
 {
     release();
@@ -117,7 +117,7 @@ void OXEParticleSystem::Render(IDirect3DDevice9* device)
     device->SetRenderState(D3DRS_ZENABLE, TRUE);
 }
 
-void OXEParticleSystem::SetPosition(const D3DXVECTOR3& position) { params.position = position; }
+void OXEParticleSystem::SetPosition(D3DXVECTOR3& position) { params.position = position; }
 D3DXVECTOR3 OXEParticleSystem::GetPosition() { return params.position; }
 void OXEParticleSystem::SetSize(float size) { params.size = size; }
 void OXEParticleSystem::SetFinalSize(float finalSize) { params.finalSize = finalSize; }

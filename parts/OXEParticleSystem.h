@@ -28,14 +28,16 @@ public:
 
     // Copies the parameters, makes a pool of count dead particles (replacing an earlier pool),
     // stores count and rate and loads the texture with the default D3DX file loader.
-    void Create(IDirect3DDevice9* device, const OXEParticleSystemParams& params, int count,
-                int rate, advString textureFile);
+    // The parameters are taken by plain reference, as clients declare the operation (its
+    // exported name follows the declaration); they are only read.
+    void Create(IDirect3DDevice9* device, OXEParticleSystemParams& params, int count, int rate,
+                advString textureFile);
     // Advances by dt seconds: steps the live particles, rebirths dead ones within the budget.
     void Simulate(float dt);
     // Draws the live particles round the emitter position with additive blending.
     void Render(IDirect3DDevice9* device);
 
-    void SetPosition(const D3DXVECTOR3& position);
+    void SetPosition(D3DXVECTOR3& position); // only read
     D3DXVECTOR3 GetPosition();
     // These affect particles born afterwards.
     void SetSize(float size);

@@ -73,3 +73,7 @@ HRESULT OXESurface::copyToBackBuffer()
 HRESULT OXESurface::copyToOtherSurface(IDirect3DSurface9* dst) { return CopySurface(CurrentDevice(), surface, dst); }
 
 HRESULT OXESurface::copyFromOtherSurface(IDirect3DSurface9* src) { return CopySurface(CurrentDevice(), src, surface); }
+
+D3DXIMAGE_INFO OXESurface::getinfo() { return info; }
+
+IDirect3DSurface9* OXESurface::getSurface() { return surface; }

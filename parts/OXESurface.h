@@ -18,8 +18,8 @@ public:
     // Loads the picture into the surface, whole, unfiltered. Without a surface one of the
     // picture's size is made first. The file's description lands in info.
     HRESULT LoadFromFile(const char* file);
-    D3DXIMAGE_INFO getinfo() { return info; }
-    IDirect3DSurface9* getSurface() { return surface; }
+    D3DXIMAGE_INFO getinfo();       // info
+    IDirect3DSurface9* getSurface(); // surface
     // Copies the whole surface to the top left of back buffer 0 of swap chain 0.
     HRESULT copyToBackBuffer();
     // Copies between this surface and another; system-memory pairs are copied through locks.

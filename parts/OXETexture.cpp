@@ -20,3 +20,5 @@ long OXETexture::Create(IDirect3DDevice9* device, char* file)
     texture = made;
     return OXE_OK;
 }
+
+IDirect3DTexture9* OXETexture::GetTexture() { return texture; }

@@ -13,7 +13,7 @@ public:
 
     // 0 loaded (the texture held before is released); OXE_FAIL, keeping the old one, otherwise.
     long Create(IDirect3DDevice9* device, char* file);
-    IDirect3DTexture9* GetTexture() { return texture; }
+    IDirect3DTexture9* GetTexture(); // texture
 
     IDirect3DTexture9* texture; // the texture, owned
 };

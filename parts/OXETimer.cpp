@@ -6,6 +6,8 @@ OXETimer::OXETimer()
 {
 }
 
+OXETimer::~OXETimer() {}
+
 void OXETimer::accumulate(long long now)
 {
     if (startTime == 0)

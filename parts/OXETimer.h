@@ -5,6 +5,7 @@
 class PELMORA_PARTS_API OXETimer {
 public:
     OXETimer(); // all zero, not running
+    ~OXETimer();
 
     void start();                  // if not running: running, startTime = now
     void stop();                   // if running: adds the seconds since startTime, not running

@@ -8,6 +8,8 @@ OXETimerF::OXETimerF()
     fpsInterval = frequency / 2;
 }
 
+OXETimerF::~OXETimerF() {}
+
 void OXETimerF::Start()
 {
     if (!stopped)

@@ -6,6 +6,7 @@
 class PELMORA_PARTS_API OXETimerF {
 public:
     OXETimerF(); // frequency read, counts and figures zero, half-second fps interval, stopped
+    ~OXETimerF();
 
     void Start();   // if stopped: runs from now
     void Stop();    // if running: adds the time since the last update to the running time

@@ -109,6 +109,11 @@ advString advString::operator+(const advString& other) const
     return result;
 }
 
+advString advString::operator+(const advString& other)
+{
+    return static_cast<const advString&>(*this) + other;
+}
+
 advString& advString::operator+=(const advString& other)
 {
     // Through a temporary so that appending a string to itself reads the original characters.

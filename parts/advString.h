@@ -24,6 +24,8 @@ public:
     char operator[](unsigned short i) const;
 
     // Concatenation; a result that would not fit (1024 characters or more) is the empty string.
+    advString operator+(const advString& other);
+    // The same for a constant left side (this form was exported first; both are kept).
     advString operator+(const advString& other) const;
     advString& operator+=(const advString& other);
 

@@ -102,3 +102,7 @@ void meshObject::ChangeTexture(IDirect3DDevice9* device, int i, advString file)
     if (textures[i]) textures[i]->Release();
     textures[i] = texture;
 }
+
+void meshObject::setTextureFN(advString file) { textureFN = file; }
+
+DWORD meshObject::GetNumMaterials() { return numMaterials; }

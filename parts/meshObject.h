@@ -13,7 +13,7 @@ public:
     meshObject(const meshObject&) = delete; // owns its mesh and textures
     meshObject& operator=(const meshObject&) = delete;
 
-    void setTextureFN(advString file) { textureFN = file; }
+    void setTextureFN(advString file);
     // Loads the mesh; what it held before is released first. A file that does not load leaves
     // the object empty (it then draws nothing). The int argument is not used.
     void init(IDirect3DDevice9* device, advString file, int unused);
@@ -22,7 +22,7 @@ public:
     void ChangeMaterial(int i, D3DMATERIAL9 m);      // ignored when i is out of range
     // Replaces texture i (the old one is released) by one made from the file.
     void ChangeTexture(IDirect3DDevice9* device, int i, advString file);
-    DWORD GetNumMaterials() { return numMaterials; }
+    DWORD GetNumMaterials();
 
     ID3DXBuffer* materialBuffer;  // materials as the loader gave them, owned
     ID3DXMesh* mesh;              // the mesh, owned

@@ -1,5 +1,11 @@
 #include "paneeli.h"
 
+paneeli::paneeli() {}
+
+paneeli::~paneeli() {}
+
+void paneeli::Render(IDirect3DDevice9*) {}
+
 void paneeli::init(int t)
 {
     color1 = 0xFFC8C8C8;

@@ -5,12 +5,12 @@
 
 class PELMORA_PARTS_API paneeli {
 public:
-    paneeli() {} // leaves the fields unset: call init
-    ~paneeli() {}
+    paneeli();  // leaves the fields unset: call init
+    ~paneeli();
 
     void init(int tag);                // grey 30 x 50 panel at (0, 0)
     bool isInBounds(int px, int py);   // x <= px <= x + width and y <= py <= y + height
-    void Render(IDirect3DDevice9*) {}  // draws nothing
+    void Render(IDirect3DDevice9*);    // draws nothing
 
     D3DCOLOR color1; // first colour
     D3DCOLOR color2; // second colour

@@ -102,3 +102,5 @@ long simpleMesh::Render(IDirect3DDevice9* device)
     }
     return 0;
 }
+
+bool simpleMesh::isValidDatatype() { return false; }

@@ -17,7 +17,7 @@ public:
     // E_OUTOFMEMORY when the arrays cannot be made. What was held before is released first.
     long init(IDirect3DDevice9* device, advString file);
     long Render(IDirect3DDevice9* device); // 0; draws nothing when empty
-    bool isValidDatatype() { return false; }
+    bool isValidDatatype(); // always false
 
     DWORD numMaterials;           // entries in materials and textures
     ID3DXMesh* mesh;              // the mesh, owned

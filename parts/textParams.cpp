@@ -34,6 +34,12 @@ void textParams::setColorBytes(D3DXCOLOR c) { StoreBytes(rgba, c); }
 
 void textParams::setSelectedColorBytes(D3DXCOLOR c) { StoreBytes(selectedRgba, c); }
 
+textParams::textParams(const textParams& other) = default;
+
+textParams& textParams::operator=(const textParams& other) = default;
+
+long textParams::Render(OXED3D*, bool) { return 0; }
+
 menuItem::menuItem()
     : normalColor(0), hoverColor(0), index(0), hover(false), currentColor(0), labelWidth(0), labelHeight(0),
       shown(false), hidden(true)
@@ -41,3 +47,7 @@ menuItem::menuItem()
 }
 
 menuItem::~menuItem() {}
+
+menuItem::menuItem(const menuItem& other) = default;
+
+menuItem& menuItem::operator=(const menuItem& other) = default;

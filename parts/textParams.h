@@ -11,13 +11,13 @@ class PELMORA_PARTS_API textParams {
 public:
     textParams();  // empty text and font name
     ~textParams(); // empties both strings
-    textParams(const textParams& other) = default;
-    textParams& operator=(const textParams& other) = default;
+    textParams(const textParams& other);            // member-wise
+    textParams& operator=(const textParams& other); // member-wise
 
     // Each channel to a byte: 255 from 1 up, 0 from 0 down, else the rounded channel x 255.
     void setColorBytes(D3DXCOLOR c);
     void setSelectedColorBytes(D3DXCOLOR c);
-    long Render(OXED3D*, bool) { return 0; } // draws nothing
+    long Render(OXED3D*, bool); // 0; draws nothing
 
     int x;                 // left edge, back-buffer pixels
     int y;                 // top edge, back-buffer pixels
@@ -37,8 +37,8 @@ class PELMORA_PARTS_API menuItem : public textParams {
 public:
     menuItem();
     ~menuItem();
-    menuItem(const menuItem& other) = default;
-    menuItem& operator=(const menuItem& other) = default;
+    menuItem(const menuItem& other);            // member-wise
+    menuItem& operator=(const menuItem& other); // member-wise
 
     D3DCOLOR normalColor;  // colour while not hovered
     D3DCOLOR hoverColor;   // colour while hovered

@@ -120,10 +120,10 @@ TEST_F(PartsLimits, TextCacheCountsOutOfRange)
         textCache cache;
         cache.init(n);
         EXPECT_TRUE(cache.ready) << n;
-        EXPECT_EQ(cache.entryCount, 0) << n;
+        EXPECT_EQ(cache.EntryCount(), 0) << n;
         if (n <= 0) {
             cache.init(5); // the first size stays: still nothing to empty
-            EXPECT_EQ(cache.entryCount, 0) << n;
+            EXPECT_EQ(cache.EntryCount(), 0) << n;
         }
         cache.RenderText(device(), INT_MAX, true);
         cache.RenderText(nullptr, -1, false);
@@ -134,7 +134,7 @@ TEST_F(PartsLimits, TextCacheCountsOutOfRange)
     cache.entries[0].text = advString("kept?");
     cache.entries[1].text = advString("kept?");
     cache.init(-7); // empties nothing and makes nothing
-    EXPECT_EQ(cache.entryCount, 2);
+    EXPECT_EQ(cache.EntryCount(), 2);
     EXPECT_STREQ(cache.entries[0].text.GetString(), "kept?");
     cache.init(INT_MAX); // only its own two entries
     EXPECT_EQ(cache.entries[1].text.AnnaPituus(), 0);

@@ -11,10 +11,11 @@ using testsupport::Picture;
 
 namespace {
 
-// The game's flame parameters.
-OXEParticleSystemParams FlameParams()
+// The game's flame parameters, in one record filled afresh on each call (Create takes a plain
+// reference).
+OXEParticleSystemParams& FlameParams()
 {
-    OXEParticleSystemParams p;
+    static OXEParticleSystemParams p;
     p.position = D3DXVECTOR3(0, 0, 0);
     p.velocity = D3DXVECTOR3(-30, -4, -10);
     p.size = 27;
@@ -29,9 +30,10 @@ OXEParticleSystemParams FlameParams()
 
 // Parameters of a still particle (speed 0) living one second: red fading to blue, half size
 // 27 shrinking to 10.
-OXEParticleSystemParams StillParams()
+OXEParticleSystemParams& StillParams()
 {
-    OXEParticleSystemParams p = FlameParams();
+    static OXEParticleSystemParams p;
+    p = FlameParams();
     p.speed = 0;
     p.lifeTime = 1.0f;
     p.startColour = 0xFFFF0000;

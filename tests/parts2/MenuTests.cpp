@@ -116,7 +116,7 @@ TEST(Menu, TextCacheKeepsItsFirstSize)
     cache.init(3);
     EXPECT_TRUE(cache.ready);
     ASSERT_NE(cache.entries, nullptr);
-    EXPECT_EQ(cache.entryCount, 3);
+    EXPECT_EQ(cache.EntryCount(), 3);
     textParams* first = cache.entries;
     for (int i = 0; i < 3; ++i) cache.entries[i].text = advString("x");
     cache.init(2);
@@ -125,7 +125,7 @@ TEST(Menu, TextCacheKeepsItsFirstSize)
     EXPECT_EQ(cache.entries[1].text.AnnaPituus(), 0);
     EXPECT_STREQ(cache.entries[2].text.GetString(), "x");
     cache.init(1000); // more than it has: only its own entries are emptied
-    EXPECT_EQ(cache.entryCount, 3);
+    EXPECT_EQ(cache.EntryCount(), 3);
     EXPECT_EQ(cache.entries[2].text.AnnaPituus(), 0);
 }
 

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <cmath>
 #include <cstdint>
+#include <cstring>
 #include "PSystem.h"
 #include "Rain.h"
 #include "FireRing.h"
@@ -47,15 +48,34 @@ void SeedBoth(unsigned seed)
 
 const D3DXVECTOR3 kNoAccel(0, 0, 0);
 
+// Fills the stack below the caller's frame with non-zero bytes, where the next call's locals
+// will lie.
+__attribute__((noinline)) void LeaveStackGarbage()
+{
+    volatile unsigned char junk[16384];
+    for (size_t i = 0; i < sizeof junk; ++i) junk[i] = (unsigned char)(0xA5 ^ i);
+}
+
 } // namespace
 
 TEST(PSystemPool, StartsAllDeadAndFirstUpdateListsEveryRecordDeadInIndexOrder)
 {
+    // Stack bytes left over from an earlier call must not reach the fresh records: every byte
+    // is zero but those of the life span (-1).
+    LeaveStackGarbage();
     FixedLife s(5, 0.0f);
     ASSERT_EQ(s.particles.size(), 5u);
+    Particle expected;
+    std::memset(static_cast<void*>(&expected), 0, sizeof expected);
+    expected.lifeSpan = -1.0f;
     for (const Particle& p : s.particles) {
         EXPECT_EQ(p.lifeSpan, -1.0f);
         EXPECT_EQ(p.birthTime, 0.0f);
+        EXPECT_EQ(std::memcmp(&p, &expected, sizeof p), 0)
+            << "startPos (" << p.startPos.x << ", " << p.startPos.y << ", " << p.startPos.z
+            << ") startVelocity (" << p.startVelocity.x << ", " << p.startVelocity.y << ", "
+            << p.startVelocity.z << ") size " << p.startSize << " mass " << p.mass << " colour "
+            << std::hex << p.startColor;
     }
     EXPECT_GE(s.alive.capacity(), 5u);
     EXPECT_GE(s.dead.capacity(), 5u);
