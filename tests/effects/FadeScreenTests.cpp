@@ -3,6 +3,9 @@
 #include "EffectsTestSupport.h"
 #include "FadeScreen.h"
 #include "OXEResult.h"
+#include "TransitionRandom.h"
+#include <algorithm>
+#include <climits>
 
 using namespace effectstest;
 using testsupport::Picture;
@@ -217,6 +220,80 @@ TEST_F(Fade, FinalPictureInAnotherFormatOrLargerStillReachesTheBackBuffer)
     big.init(300, 280, "fadebig.dds", "fade2.dds", dev(), D3DFMT_X8R8G8B8);
     big.RenderPict1ToFinalPicture(dev());
     EXPECT_EQ(CountMismatches(backBufferAfter(big), Pattern(1)), 0) << "clipped to 256 x 256";
+}
+
+} // namespace
+
+namespace {
+
+// A final picture one row of 2^24 + 4 pixels wide (and two rows high, so that a pick past the
+// end of row 0 lands on row 1 instead of past the surface): x is drawn from 0..2^24 + 3, a range
+// that single precision cannot hold. The draw r = 1 must give the last column, not one past it.
+TEST_F(Fade, PicksOfAPictureWiderThanSinglePrecisionStayInTheirRow)
+{
+    const int wide = (1 << 24) + 4;
+    FadeScreen fade;
+    fade.init(wide, 2, "no-such-picture.dds", "no-such-picture.dds", dev(), D3DFMT_X8R8G8B8);
+    ASSERT_TRUE(fade.ready);
+    D3DLOCKED_RECT locked;
+    ASSERT_EQ(fade.finalPicture->LockRect(&locked, nullptr, 0), D3D_OK);
+    auto row = [&](int y) {
+        return reinterpret_cast<uint32_t*>(static_cast<unsigned char*>(locked.pBits) + size_t(y) * locked.Pitch);
+    };
+    std::fill_n(row(0), wide, Marker);
+    std::fill_n(row(1), wide, Marker);
+    fade.finalPicture->UnlockRect();
+
+    fade.color2 = Green;
+    ASSERT_EQ(fade.RenderFinalPicture(200000), OXE_OK); // about 20 draws of r = 1 for x
+
+    ASSERT_EQ(fade.finalPicture->LockRect(&locked, nullptr, D3DLOCK_READONLY), D3D_OK);
+    const uint32_t last = row(0)[wide - 1], nextRow = row(1)[0];
+    fade.finalPicture->UnlockRect();
+    EXPECT_EQ(last, Green) << "r = 1 picks the last column";
+    EXPECT_EQ(nextRow, Marker) << "(0, 1) needs r = 0 for x and r = 1 for y: nothing but a pick past row 0 writes it";
+}
+
+} // namespace
+
+namespace {
+
+// Picks for every size a picture can have: the 10001 draws scaled exactly as single precision
+// always scaled them for every range the pictures of the transitions take (all of 1..8192 and
+// the last thousand below 2^24, each draw by each range), and inside a..b, with b for r = 1, for
+// ranges single precision cannot hold.
+TEST(TransitionPicks, KeepTheirValuesForPictureSizesAndStayInRangeBeyond)
+{
+    auto singlePrecision = [](float r, int a, int b) { return int(float(a) + r * float(b - a)); };
+    auto sweep = [&](int from, int to) {
+        int differences = 0;
+        for (int range = from; range <= to; ++range)
+            for (int value = 0; value <= 10000; ++value) {
+                const float r = TransitionUnit(value);
+                if (TransitionScale(r, 0, range) != singlePrecision(r, 0, range)) ++differences;
+            }
+        return differences;
+    };
+    EXPECT_EQ(sweep(1, 8192), 0);
+    EXPECT_EQ(sweep((1 << 24) - 1000, 1 << 24), 0);
+    EXPECT_EQ(TransitionUnit(10000), 1.0f);
+    EXPECT_EQ(TransitionUnit(10001), 0.0f) << "values are taken modulo 10001";
+
+    const int ends[][2] = {{0, (1 << 24) + 1}, {0, (1 << 24) + 3}, {0, (1 << 29) + 7}, {0, INT_MAX},
+                           {-5, (1 << 24) + 3}, {INT_MIN, INT_MAX}, {INT_MIN, 0}, {INT_MAX - 3, INT_MAX},
+                           {(1 << 24) + 1, (1 << 24) + 3}, {-(1 << 25) - 1, -(1 << 25) + 2}};
+    for (const auto& e : ends) {
+        int outside = 0;
+        for (int value = 0; value <= 10000; ++value) {
+            const int pick = TransitionScale(TransitionUnit(value), e[0], e[1]);
+            if (pick < e[0] || pick > e[1]) ++outside;
+        }
+        EXPECT_EQ(outside, 0) << e[0] << " .. " << e[1];
+        EXPECT_EQ(TransitionScale(1.0f, e[0], e[1]), e[1]) << e[0] << " .. " << e[1];
+        EXPECT_EQ(TransitionScale(0.0f, e[0], e[1]), e[0]) << e[0] << " .. " << e[1];
+    }
+    EXPECT_EQ(TransitionScale(0.5f, 7, 3), 7);
+    EXPECT_EQ(TransitionScale(0.5f, 5, 5), 5);
 }
 
 } // namespace
