@@ -160,11 +160,12 @@ static void FadeFloor(FadeScreen& fade, uint32_t& generator, int count)
 }
 
 // The fade floor must make the picture the library makes: both start from picture 1, the
-// library's generator untouched so far (state 1) and the floor's from state 1 too.
+// library's generator untouched so far (state 1) and the floor's from state 1 too. The library
+// makes it in four frames, the floor in one.
 static bool FadeFloorMakesTheSamePicture(FadeScreen& fade, IDirect3DDevice9* device, uint32_t& generator)
 {
     fade.RenderPict1ToFinalPicture(device);
-    fade.RenderFinalPicture(Width * Height);
+    for (int frame = 0; frame < 4; ++frame) fade.RenderFinalPicture(Width * Height / 4);
     const std::vector<uint32_t> library = Pixels(fade.finalPicture);
     fade.RenderPict1ToFinalPicture(device);
     FadeFloor(fade, generator, Width * Height);

@@ -2,10 +2,12 @@
 #include <gtest/gtest.h>
 #include "EffectsTestSupport.h"
 #include "FadeScreen.h"
+#include "MeltScreen.h"
 #include "OXEResult.h"
 #include "TransitionRandom.h"
 #include <algorithm>
 #include <climits>
+#include <vector>
 
 using namespace effectstest;
 using testsupport::Picture;
@@ -294,6 +296,107 @@ TEST(TransitionPicks, KeepTheirValuesForPictureSizesAndStayInRangeBeyond)
     }
     EXPECT_EQ(TransitionScale(0.5f, 7, 3), 7);
     EXPECT_EQ(TransitionScale(0.5f, 5, 5), 5);
+}
+
+} // namespace
+
+namespace {
+
+// The dissolve runs the library's generator in a local variable, its state read from three of
+// its values: that state must give the values the generator gives, for states spread over the
+// whole cycle and for the corners of the solution (low 16 bits 0 and 0xFFFF, bit 31 set or not).
+TEST(TransitionPicks, GeneratorStateReadFromThreeValuesGoesOnAsTheGenerator)
+{
+    auto readBack = [](uint32_t state) {
+        uint32_t s = state;
+        int v[3];
+        for (int& value : v) value = GeneratorValue(s = GeneratorStep(s));
+        const uint32_t found = GeneratorStateBefore(v[0], v[1], v[2]);
+        if ((found & 0x7FFFFFFFu) != (state & 0x7FFFFFFFu)) return false;
+        uint32_t a = state, b = found;
+        for (int i = 0; i < 64; ++i)
+            if (GeneratorValue(a = GeneratorStep(a)) != GeneratorValue(b = GeneratorStep(b))) return false;
+        return true;
+    };
+    int wrong = 0;
+    uint32_t spread = 12345;
+    for (int i = 0; i < 200000; ++i) {
+        spread = spread * 2654435761u + 977u;
+        if (!readBack(spread)) ++wrong;
+    }
+    for (uint32_t high : {0u, 1u, 0x7FFFu, 0x8000u, 0xFFFFu})
+        for (uint32_t low : {0u, 1u, 0x7FFFu, 0xFFFEu, 0xFFFFu})
+            if (!readBack(high << 16 | low)) ++wrong;
+    // States whose first step lands on the ends of the range of the first value's low bits.
+    const uint32_t inverse = 0xB9B33155u; // 214013 * inverse = 1 modulo 2^32
+    for (uint32_t s1 : {0u, 0xFFFFu, 0x7FFF0000u, 0x7FFFFFFFu, 0x80000000u, 0xFFFFFFFFu}) {
+        const uint32_t before = (s1 - GeneratorIncrement) * inverse;
+        ASSERT_EQ(GeneratorStep(before), s1);
+        if (!readBack(before)) ++wrong;
+    }
+    EXPECT_EQ(wrong, 0);
+}
+
+} // namespace
+
+namespace {
+
+// One pick per frame on a single row 40001 pixels wide shows each draw's value modulo 10001 (x
+// is about 4 times it). The draws of consecutive frames, with a melt's 128 column speeds drawn
+// between them, must follow one another in the generator: some state gives all of them.
+TEST_F(Fade, PicksOfConsecutiveFramesFollowOneAnotherInTheGenerator)
+{
+    const int wide = 40001;
+    std::vector<int> drawAt(wide, -1);
+    for (int k = 0; k <= 10000; ++k) {
+        const int x = TransitionScale(TransitionUnit(k), 0, wide - 1);
+        ASSERT_EQ(drawAt[x], -1) << "two draws pick x = " << x;
+        drawAt[x] = k;
+    }
+    FadeScreen fade;
+    fade.init(wide, 1, "no-such-picture.dds", "no-such-picture.dds", dev(), D3DFMT_X8R8G8B8);
+    ASSERT_TRUE(fade.ready);
+    fade.color2 = Green;
+    auto pickOneFrame = [&] {
+        D3DLOCKED_RECT locked;
+        if (FAILED(fade.finalPicture->LockRect(&locked, nullptr, 0))) return -1;
+        uint32_t* row = static_cast<uint32_t*>(locked.pBits);
+        std::fill_n(row, wide, Marker);
+        fade.finalPicture->UnlockRect();
+        if (fade.RenderFinalPicture(1) != OXE_OK) return -1;
+        if (FAILED(fade.finalPicture->LockRect(&locked, nullptr, D3DLOCK_READONLY))) return -1;
+        row = static_cast<uint32_t*>(locked.pBits);
+        const int x = int(std::find(row, row + wide, Green) - row);
+        fade.finalPicture->UnlockRect();
+        return x < wide ? drawAt[x] : -1;
+    };
+    std::vector<int> seen;
+    for (int i = 0; i < 8; ++i) seen.push_back(pickOneFrame());
+    MeltScreen melt;
+    melt.init(128, 64, 64, dev(), D3DFMT_X8R8G8B8); // 128 draws, one call each
+    ASSERT_TRUE(melt.ready);
+    for (int i = 0; i < 8; ++i) seen.push_back(pickOneFrame());
+    for (int k : seen) ASSERT_GE(k, 0);
+
+    // Each draw k comes from a value k + 10001 j of the generator: try every state the first
+    // three draws allow.
+    int states = 0;
+    for (int j1 = 0; j1 < 4; ++j1)
+        for (int j2 = 0; j2 < 4; ++j2)
+            for (int j3 = 0; j3 < 4; ++j3) {
+                const int v1 = seen[0] + 10001 * j1, v2 = seen[1] + 10001 * j2, v3 = seen[2] + 10001 * j3;
+                if (v1 > 0x7FFF || v2 > 0x7FFF || v3 > 0x7FFF) continue;
+                uint32_t state = GeneratorStateBefore(v1, v2, v3);
+                bool all = true;
+                for (size_t i = 0; i < seen.size() && all; ++i) {
+                    if (i == 8)
+                        for (int m = 0; m < 128; ++m) state = GeneratorStep(state);
+                    state = GeneratorStep(state);
+                    all = GeneratorValue(state) % 10001 == seen[i];
+                }
+                if (all) ++states;
+            }
+    EXPECT_EQ(states, 1) << "the frames' draws are not one stretch of the generator";
 }
 
 } // namespace
