@@ -141,7 +141,8 @@ static void ComposeSpan(uint32_t* out, int x0, int x1, int y, const SurfaceLock&
 // The final picture, row by row. Column i covers pixels i * c to i * c + c - 1 of every row,
 // c being the common column width that RenderFinalPicture sets from the row pitch. A width of
 // 0 (a pitch below 128 bytes) is taken as 1, and the pixels past the 128th column belong to the
-// last column, so the walk never leaves the column records.
+// last column, so the walk never leaves the column records. Neighbouring columns on the same
+// side of their drops in a row are written as one span: one copy or fill instead of one each.
 long MeltScreen::RenderFinalPicture()
 {
     if (!ready) return OXE_FAIL;
@@ -161,17 +162,23 @@ long MeltScreen::RenderFinalPicture()
     const int columnWidth = std::max(GetSingleWormWidth(), 1);
     const int w = std::min(width, target.width());
     const int h = std::min(height, target.height());
+    // Right end of column i's pixels in a row.
+    auto columnEnd = [&](int column) {
+        return column == WormSlots - 1 ? w : int(std::min<long long>((long long)(column + 1) * columnWidth, w));
+    };
     for (int y = 0; y < h && (colours || pictures); ++y) {
         uint32_t* out = target.row(y);
-        for (int column = 0, x0 = 0; x0 < w; ++column, x0 += columnWidth) {
-            const bool last = column == WormSlots - 1;
-            const int x1 = last ? w : std::min(x0 + columnWidth, w);
+        for (int column = 0, x0 = 0; x0 < w;) {
             const bool melted = y < worms[column].drop;
+            int x1;
+            do {
+                x1 = columnEnd(column++);
+            } while (x1 < w && (y < worms[column].drop) == melted);
             if (colours)
                 std::fill(out + x0, out + x1, uint32_t(melted ? color1 : color2));
             else
                 ComposeSpan(out, x0, x1, y, melted ? second : first, melted ? color1 : color2);
-            if (last) break;
+            x0 = x1;
         }
     }
     second.unlock();
