@@ -146,6 +146,16 @@ TEST_F(Fade, FillModesTwoAndThreeDissolveIntoPictureTwo)
     }
 }
 
+TEST_F(Fade, PictureTwoLargerThanTheFinalPictureIsReadInItsOwnRows)
+{
+    WriteDdsPicture("fade2wide.dds", 100, 60, Pattern(2)); // rows of 400 bytes against 256
+    FadeScreen fade;
+    start(fade, "fade2wide.dds");
+    fade.fillMode = 2;
+    ASSERT_EQ(fade.RenderFinalPicture(60000), OXE_OK);
+    ExpectDissolved(backBufferAfter(fade), Pattern(2), "picture 2 of 100 x 60");
+}
+
 TEST_F(Fade, OtherFillModesLeaveTheFinalPictureAlone)
 {
     for (int mode : {-1, 4, 100}) {
