@@ -1,6 +1,7 @@
 #include "MeltScreen.h"
 #include "OXEResult.h"
 #include "PictureFile.h"
+#include "PixelFill.h"
 #include "SurfaceCopy.h"
 #include "SurfaceLock.h"
 #include "TransitionRandom.h"
@@ -135,7 +136,7 @@ static void ComposeSpan(uint32_t* out, int x0, int x1, int y, const SurfaceLock&
         if (end > x) std::copy(picture.row(y) + x, picture.row(y) + end, out + x);
         x = std::max(x, end);
     }
-    std::fill(out + x, out + x1, fallback);
+    if (x1 > x) FillPixels(out + x, size_t(x1 - x), fallback);
 }
 
 // The final picture, row by row. Column i covers pixels i * c to i * c + c - 1 of every row,
@@ -175,7 +176,7 @@ long MeltScreen::RenderFinalPicture()
                 x1 = columnEnd(column++);
             } while (x1 < w && (y < worms[column].drop) == melted);
             if (colours)
-                std::fill(out + x0, out + x1, uint32_t(melted ? color1 : color2));
+                FillPixels(out + x0, size_t(x1 - x0), uint32_t(melted ? color1 : color2));
             else
                 ComposeSpan(out, x0, x1, y, melted ? second : first, melted ? color1 : color2);
             x0 = x1;
