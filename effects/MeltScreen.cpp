@@ -139,11 +139,23 @@ static void ComposeSpan(uint32_t* out, int x0, int x1, int y, const SurfaceLock&
     if (x1 > x) FillPixels(out + x, size_t(x1 - x), fallback);
 }
 
+namespace {
+
+// A stretch of neighbouring columns of a row on the same side of their drops.
+struct MeltSpan {
+    int x0, x1;   // pixels [x0, x1) of the row
+    bool melted;  // above the drops: picture 2 or color1
+};
+
+} // namespace
+
 // The final picture, row by row. Column i covers pixels i * c to i * c + c - 1 of every row,
 // c being the common column width that RenderFinalPicture sets from the row pitch. A width of
 // 0 (a pitch below 128 bytes) is taken as 1, and the pixels past the 128th column belong to the
 // last column, so the walk never leaves the column records. Neighbouring columns on the same
-// side of their drops in a row are written as one span: one copy or fill instead of one each.
+// side of their drops are written as one span, and the spans of a row stay the same down to
+// the next row where some column's drop ends: they are worked out once for each such band of
+// rows, not for every row.
 long MeltScreen::RenderFinalPicture()
 {
     if (!ready) return OXE_FAIL;
@@ -162,24 +174,37 @@ long MeltScreen::RenderFinalPicture()
     const bool pictures = fillMode == 2 || fillMode == 3;
     const int columnWidth = std::max(GetSingleWormWidth(), 1);
     const int w = std::min(width, target.width());
-    const int h = std::min(height, target.height());
-    // Right end of column i's pixels in a row.
+    const int h = colours || pictures ? std::min(height, target.height()) : 0;
+    // Right end of column i's pixels in a row; the columns that reach into the row.
     auto columnEnd = [&](int column) {
         return column == WormSlots - 1 ? w : int(std::min<long long>((long long)(column + 1) * columnWidth, w));
     };
-    for (int y = 0; y < h && (colours || pictures); ++y) {
-        uint32_t* out = target.row(y);
-        for (int column = 0, x0 = 0; x0 < w;) {
+    const int columns = w > 0 ? int(std::min<long long>((w - 1) / columnWidth + 1, WormSlots)) : 0;
+
+    MeltSpan spans[WormSlots];
+    for (int y = 0; y < h;) {
+        // The spans of row y, and the first row below it where a column's drop ends.
+        int count = 0, bandEnd = h;
+        for (int column = 0, x0 = 0; column < columns;) {
             const bool melted = y < worms[column].drop;
             int x1;
             do {
+                if (worms[column].drop > y) bandEnd = std::min(bandEnd, worms[column].drop);
                 x1 = columnEnd(column++);
-            } while (x1 < w && (y < worms[column].drop) == melted);
-            if (colours)
-                FillPixels(out + x0, size_t(x1 - x0), uint32_t(melted ? color1 : color2));
-            else
-                ComposeSpan(out, x0, x1, y, melted ? second : first, melted ? color1 : color2);
+            } while (column < columns && (y < worms[column].drop) == melted);
+            spans[count++] = {x0, x1, melted};
             x0 = x1;
+        }
+        for (; y < bandEnd; ++y) {
+            uint32_t* out = target.row(y);
+            for (int i = 0; i < count; ++i) {
+                const MeltSpan& span = spans[i];
+                if (colours)
+                    FillPixels(out + span.x0, size_t(span.x1 - span.x0), uint32_t(span.melted ? color1 : color2));
+                else
+                    ComposeSpan(out, span.x0, span.x1, y, span.melted ? second : first,
+                                span.melted ? color1 : color2);
+            }
         }
     }
     second.unlock();
