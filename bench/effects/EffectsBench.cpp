@@ -62,14 +62,12 @@ static bool WritePicture(const char* file, int seed)
 // platform must do for the same result, on the same surfaces), both measured in this run.
 struct Figure {
     std::string name;
-    double seconds = 0;      // per frame, fastest round
-    double median = 0;       // per frame, median round
+    double seconds = 0;      // per frame, fastest frame
+    double median = 0;       // per frame, median frame
     std::string floorName;   // empty: no floor
     double floorSeconds = 0;
     double floorMedian = 0;
 };
-
-static const int Rounds = 15;
 
 struct Rounded {
     double fastest;
@@ -82,22 +80,22 @@ static Rounded Summarise(std::vector<double> times)
     return {times.front(), times[times.size() / 2]};
 }
 
-// Times frames calls of ours, then as many of floor, Rounds times over, so that a busy moment
-// of the machine (other programs share it) falls on both alike. The fastest round of each is
-// the figure: the one least disturbed by others; the median shows how much they disturbed.
+// Times frames single frames of ours, each followed by one of floor, so that a busy moment of
+// the machine (other programs share it) falls on both alike. The fastest frame of each is the
+// figure: the one least disturbed by others; the median shows how much they disturbed.
 template <typename Ours, typename Floor>
 static Figure MeasurePair(const char* name, const char* floorName, int frames, Ours ours, Floor floor)
 {
     ours(); // warm up: first touch of every page
     floor();
     std::vector<double> a, b;
-    for (int round = 0; round < Rounds; ++round) {
+    for (int i = 0; i < frames; ++i) {
         double start = Seconds();
-        for (int i = 0; i < frames; ++i) ours();
-        a.push_back((Seconds() - start) / frames);
+        ours();
+        a.push_back(Seconds() - start);
         start = Seconds();
-        for (int i = 0; i < frames; ++i) floor();
-        b.push_back((Seconds() - start) / frames);
+        floor();
+        b.push_back(Seconds() - start);
     }
     const Rounded x = Summarise(a), y = Summarise(b);
     return {name, x.fastest, x.median, floorName ? floorName : "", y.fastest, y.median};
@@ -251,7 +249,7 @@ int main()
     const size_t bytes = size_t(Width) * Height * 4;
     std::vector<unsigned char> from(bytes, 1), to(bytes, 0);
     std::vector<Figure> figures;
-    const Figure reference = Measure("memcpy 1024x768x4", 200, [&] {
+    const Figure reference = Measure("memcpy 1024x768x4", 400, [&] {
         memcpy(to.data(), from.data(), bytes);
         from[bytes / 2] ^= to[bytes / 3]; // keep the copy from being optimised away
     });
@@ -269,10 +267,10 @@ int main()
         }
         fade.RenderPict1ToFinalPicture(device);
         figures.push_back(MeasurePair("fade: RenderFinalPicture(1024*768)",
-                                      "same picks and copies, generator inline", 5,
+                                      "same picks and copies, generator inline", 80,
                                       [&] { fade.RenderFinalPicture(Width * Height); },
                                       [&] { FadeFloor(fade, generator, Width * Height); }));
-        figures.push_back(Measure("fade: RenderFinalPicture(0), locks only", 20,
+        figures.push_back(Measure("fade: RenderFinalPicture(0), locks only", 200,
                                   [&] { fade.RenderFinalPicture(0); }));
     }
     {
@@ -282,11 +280,11 @@ int main()
         melt.initPict2("bench_b.dds", 0, false, device, D3DFMT_X8R8G8B8);
         melt.fillMode = 2;
         melt.Simulate(90); // about half the columns' height melted
-        figures.push_back(MeasurePair("melt: RenderFinalPicture (pictures)", "memcpy of its rows, same surfaces", 20,
+        figures.push_back(MeasurePair("melt: RenderFinalPicture (pictures)", "memcpy of its rows, same surfaces", 300,
                                       [&] { melt.RenderFinalPicture(); },
                                       [&] { CopyRows(melt.GetPict1(), melt.finalPicture); }));
         melt.fillMode = 0;
-        figures.push_back(MeasurePair("melt: RenderFinalPicture (colours)", "fill of its rows, same surface", 20,
+        figures.push_back(MeasurePair("melt: RenderFinalPicture (colours)", "fill of its rows, same surface", 300,
                                       [&] { melt.RenderFinalPicture(); },
                                       [&] { FillRows(melt.finalPicture, melt.color2); }));
     }
@@ -294,14 +292,14 @@ int main()
         Pixelate pixelate;
         pixelate.init(device, "bench_a.dds", true);
         figures.push_back(MeasurePair("pixelate: RenderToBackSurface(16)",
-                                      "one pass source to work, UpdateSurface to back buffer", 10,
+                                      "one pass source to work, UpdateSurface to back buffer", 150,
                                       [&] { pixelate.RenderToBackSurface(device, 16); },
                                       [&] {
                                           CopyRows(pixelate.source, pixelate.work);
                                           ShowWork(device, pixelate.work);
                                       }));
         figures.push_back(MeasurePair("pixelate: PixelateBackBuffer(16)",
-                                      "GetRenderTargetData, one pass in place, UpdateSurface", 10,
+                                      "GetRenderTargetData, one pass in place, UpdateSurface", 150,
                                       [&] { pixelate.PixelateBackBuffer(device, 16); },
                                       [&] {
                                           FetchBackBuffer(device, pixelate.work);
@@ -322,7 +320,7 @@ int main()
         printf("%-42s %9.3f %9.3f %9.3f %9.3f %7.2f  %s\n", f.name.c_str(), f.seconds * 1e3, f.median * 1e3,
                f.floorSeconds * 1e3, f.floorMedian * 1e3, f.seconds / f.floorSeconds, f.floorName.c_str());
     }
-    printf("ms: fastest of %d rounds (median beside it); ratio: ours / floor; memcpy %.1f Mpixel/s\n", Rounds,
+    printf("ms: fastest frame (median frame beside it); ratio: ours / floor; memcpy %.1f Mpixel/s\n",
            megapixels / reference.seconds);
     // Machine-readable: figure|ours|unit|reference|its value|unit|ours / reference, then
     // floor|its value|unit|ours / floor where there is a floor (times per frame).
