@@ -149,6 +149,31 @@ struct MeltSpan {
 
 } // namespace
 
+// Rows [y0, y1) of the final picture in the two colours, span by span. The two kinds of band
+// are written by functions of their own so that each loop is compiled for itself.
+static void FillBand(const SurfaceLock& target, int y0, int y1, const MeltSpan* spans, int count,
+                     uint32_t above, uint32_t below)
+{
+    for (int y = y0; y < y1; ++y) {
+        uint32_t* out = target.row(y);
+        for (int i = 0; i < count; ++i)
+            FillPixels(out + spans[i].x0, size_t(spans[i].x1 - spans[i].x0), spans[i].melted ? above : below);
+    }
+}
+
+// Rows [y0, y1) of the final picture from the two pictures, span by span.
+static void ComposeBand(const SurfaceLock& target, int y0, int y1, const MeltSpan* spans, int count,
+                        const SurfaceLock& first, const SurfaceLock& second, uint32_t above, uint32_t below)
+{
+    for (int y = y0; y < y1; ++y) {
+        uint32_t* out = target.row(y);
+        for (int i = 0; i < count; ++i) {
+            const MeltSpan& span = spans[i];
+            ComposeSpan(out, span.x0, span.x1, y, span.melted ? second : first, span.melted ? above : below);
+        }
+    }
+}
+
 // The final picture, row by row. Column i covers pixels i * c to i * c + c - 1 of every row,
 // c being the common column width that RenderFinalPicture sets from the row pitch. A width of
 // 0 (a pitch below 128 bytes) is taken as 1, and the pixels past the 128th column belong to the
@@ -195,17 +220,11 @@ long MeltScreen::RenderFinalPicture()
             spans[count++] = {x0, x1, melted};
             x0 = x1;
         }
-        for (; y < bandEnd; ++y) {
-            uint32_t* out = target.row(y);
-            for (int i = 0; i < count; ++i) {
-                const MeltSpan& span = spans[i];
-                if (colours)
-                    FillPixels(out + span.x0, size_t(span.x1 - span.x0), uint32_t(span.melted ? color1 : color2));
-                else
-                    ComposeSpan(out, span.x0, span.x1, y, span.melted ? second : first,
-                                span.melted ? color1 : color2);
-            }
-        }
+        if (colours)
+            FillBand(target, y, bandEnd, spans, count, color1, color2);
+        else
+            ComposeBand(target, y, bandEnd, spans, count, first, second, color1, color2);
+        y = bandEnd;
     }
     second.unlock();
     first.unlock();
