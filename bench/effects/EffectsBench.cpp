@@ -199,6 +199,17 @@ static void PassInPlace(IDirect3DSurface9* surface)
     }
 }
 
+// Waits until the device has done everything asked of it so far. Direct3D queues the surface
+// copies to the device and returns at once; each measured pixelate frame ends here, so that a
+// frame pays for its own copies and not for those of the frame before.
+static void Finish(IDirect3DDevice9* device, IDirect3DQuery9* done)
+{
+    if (!done) return;
+    done->Issue(D3DISSUE_END);
+    while (done->GetData(nullptr, 0, D3DGETDATA_FLUSH) == S_FALSE) {
+    }
+}
+
 // Pixelate floors: what reaches the back buffer must be copied there (UpdateSurface from the
 // system-memory work surface), PixelateBackBuffer must first bring the back buffer into system
 // memory (GetRenderTargetData), and one pass over the pixels stands for the pixelation.
@@ -291,21 +302,32 @@ int main()
     {
         Pixelate pixelate;
         pixelate.init(device, "bench_a.dds", true);
+        IDirect3DQuery9* done = nullptr;
+        if (FAILED(device->CreateQuery(D3DQUERYTYPE_EVENT, &done))) done = nullptr;
         figures.push_back(MeasurePair("pixelate: RenderToBackSurface(16)",
                                       "one pass source to work, UpdateSurface to back buffer", 150,
-                                      [&] { pixelate.RenderToBackSurface(device, 16); },
+                                      [&] {
+                                          pixelate.RenderToBackSurface(device, 16);
+                                          Finish(device, done);
+                                      },
                                       [&] {
                                           CopyRows(pixelate.source, pixelate.work);
                                           ShowWork(device, pixelate.work);
+                                          Finish(device, done);
                                       }));
         figures.push_back(MeasurePair("pixelate: PixelateBackBuffer(16)",
                                       "GetRenderTargetData, one pass in place, UpdateSurface", 150,
-                                      [&] { pixelate.PixelateBackBuffer(device, 16); },
+                                      [&] {
+                                          pixelate.PixelateBackBuffer(device, 16);
+                                          Finish(device, done);
+                                      },
                                       [&] {
                                           FetchBackBuffer(device, pixelate.work);
                                           PassInPlace(pixelate.work);
                                           ShowWork(device, pixelate.work);
+                                          Finish(device, done);
                                       }));
+        if (done) done->Release();
     }
 
     const double megapixels = double(Width) * Height / 1e6;
