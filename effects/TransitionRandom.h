@@ -17,6 +17,9 @@ inline float TransitionRandomUnit()
     return TransitionUnit(OXERand());
 }
 
+// The largest range scaled in single precision.
+constexpr int TransitionExactRange = 1 << 24;
+
 // r (0..1) scaled to a..b: a + r * (b - a), truncated towards zero; a if a >= b.
 // Where a, b and b - a are whole numbers single precision holds exactly (within 2^24), the sum
 // is formed in single precision as it always was, so every picture made with such sizes stays
@@ -26,11 +29,18 @@ inline float TransitionRandomUnit()
 inline int TransitionScale(float r, int a, int b)
 {
     if (a >= b) return a;
-    const long long exact = 1LL << 24;
+    const long long exact = TransitionExactRange;
     const long long range = (long long)b - a;
     // Every picture size takes the first way: laid out as the straight path of the loops.
     if (__builtin_expect(a >= -exact && b <= exact && range <= exact, 1)) return int(float(a) + r * float(b - a));
     return int(double(a) + double(r) * double(range));
+}
+
+// TransitionScale(r, 0, b) for 1 <= b <= TransitionExactRange, given float(b): the same value
+// (0 + r * b is r * b) without the checks, for loops that made them once.
+inline int TransitionScaleFromZero(float r, float b)
+{
+    return int(r * b);
 }
 
 // a if a >= b (without drawing); otherwise a draw r scaled to a..b. Only r = 1 gives b itself,

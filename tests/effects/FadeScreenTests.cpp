@@ -282,7 +282,9 @@ TEST(TransitionPicks, KeepTheirValuesForPictureSizesAndStayInRangeBeyond)
         for (int range = from; range <= to; ++range)
             for (int value = 0; value <= 10000; ++value) {
                 const float r = TransitionUnit(value);
-                if (TransitionScale(r, 0, range) != singlePrecision(r, 0, range)) ++differences;
+                const int pick = singlePrecision(r, 0, range);
+                if (TransitionScale(r, 0, range) != pick) ++differences;
+                if (TransitionScaleFromZero(r, float(range)) != pick) ++differences;
             }
         return differences;
     };
@@ -351,9 +353,11 @@ TEST(TransitionPicks, GeneratorStateReadFromThreeValuesGoesOnAsTheGenerator)
 
 namespace {
 
-// One pick per frame on a single row 40001 pixels wide shows each draw's value modulo 10001 (x
-// is about 4 times it). The draws of consecutive frames, with a melt's 128 column speeds drawn
-// between them, must follow one another in the generator: some state gives all of them.
+// One pick per frame on rows 40001 pixels wide shows each x draw's value modulo 10001 (x is
+// about 4 times it) and, with two rows, whether the y draw was r = 1 (row 1). The draws of
+// consecutive frames, with a melt's 128 column speeds drawn between them, must follow one
+// another in the generator: exactly one state gives all of them. One row takes the pick loop
+// without y draws, two rows the loop with both.
 TEST_F(Fade, PicksOfConsecutiveFramesFollowOneAnotherInTheGenerator)
 {
     const int wide = 40001;
@@ -363,50 +367,68 @@ TEST_F(Fade, PicksOfConsecutiveFramesFollowOneAnotherInTheGenerator)
         ASSERT_EQ(drawAt[x], -1) << "two draws pick x = " << x;
         drawAt[x] = k;
     }
-    FadeScreen fade;
-    fade.init(wide, 1, "no-such-picture.dds", "no-such-picture.dds", dev(), D3DFMT_X8R8G8B8);
-    ASSERT_TRUE(fade.ready);
-    fade.color2 = Green;
-    auto pickOneFrame = [&] {
-        D3DLOCKED_RECT locked;
-        if (FAILED(fade.finalPicture->LockRect(&locked, nullptr, 0))) return -1;
-        uint32_t* row = static_cast<uint32_t*>(locked.pBits);
-        std::fill_n(row, wide, Marker);
-        fade.finalPicture->UnlockRect();
-        if (fade.RenderFinalPicture(1) != OXE_OK) return -1;
-        if (FAILED(fade.finalPicture->LockRect(&locked, nullptr, D3DLOCK_READONLY))) return -1;
-        row = static_cast<uint32_t*>(locked.pBits);
-        const int x = int(std::find(row, row + wide, Green) - row);
-        fade.finalPicture->UnlockRect();
-        return x < wide ? drawAt[x] : -1;
-    };
-    std::vector<int> seen;
-    for (int i = 0; i < 8; ++i) seen.push_back(pickOneFrame());
-    MeltScreen melt;
-    melt.init(128, 64, 64, dev(), D3DFMT_X8R8G8B8); // 128 draws, one call each
-    ASSERT_TRUE(melt.ready);
-    for (int i = 0; i < 8; ++i) seen.push_back(pickOneFrame());
-    for (int k : seen) ASSERT_GE(k, 0);
-
-    // Each draw k comes from a value k + 10001 j of the generator: try every state the first
-    // three draws allow.
-    int states = 0;
-    for (int j1 = 0; j1 < 4; ++j1)
-        for (int j2 = 0; j2 < 4; ++j2)
-            for (int j3 = 0; j3 < 4; ++j3) {
-                const int v1 = seen[0] + 10001 * j1, v2 = seen[1] + 10001 * j2, v3 = seen[2] + 10001 * j3;
-                if (v1 > 0x7FFF || v2 > 0x7FFF || v3 > 0x7FFF) continue;
-                uint32_t state = GeneratorStateBefore(v1, v2, v3);
-                bool all = true;
-                for (size_t i = 0; i < seen.size() && all; ++i) {
-                    if (i == 8)
-                        for (int m = 0; m < 128; ++m) state = GeneratorStep(state);
-                    state = GeneratorStep(state);
-                    all = GeneratorValue(state) % 10001 == seen[i];
-                }
-                if (all) ++states;
+    for (int rows : {1, 2}) {
+        FadeScreen fade;
+        fade.init(wide, rows, "no-such-picture.dds", "no-such-picture.dds", dev(), D3DFMT_X8R8G8B8);
+        ASSERT_TRUE(fade.ready);
+        fade.color2 = Green;
+        // What a draw showed: its value modulo 10001 (x) or only whether that was 10000 (y).
+        struct Seen {
+            bool exact;
+            int k;
+        };
+        std::vector<Seen> seen;
+        auto pickOneFrame = [&] {
+            D3DLOCKED_RECT locked;
+            ASSERT_EQ(fade.finalPicture->LockRect(&locked, nullptr, 0), D3D_OK);
+            for (int y = 0; y < rows; ++y)
+                std::fill_n(reinterpret_cast<uint32_t*>(static_cast<char*>(locked.pBits) + y * locked.Pitch), wide, Marker);
+            fade.finalPicture->UnlockRect();
+            ASSERT_EQ(fade.RenderFinalPicture(1), OXE_OK);
+            ASSERT_EQ(fade.finalPicture->LockRect(&locked, nullptr, D3DLOCK_READONLY), D3D_OK);
+            int x = wide, row = 0;
+            for (; row < rows && x == wide; ++row) {
+                const uint32_t* pixels = reinterpret_cast<const uint32_t*>(static_cast<char*>(locked.pBits) + row * locked.Pitch);
+                x = int(std::find(pixels, pixels + wide, Green) - pixels);
             }
-    EXPECT_EQ(states, 1) << "the frames' draws are not one stretch of the generator";
+            fade.finalPicture->UnlockRect();
+            ASSERT_LT(x, wide);
+            seen.push_back({true, drawAt[x]});
+            if (rows == 2) seen.push_back({false, row - 1 == 1 ? 10000 : -1});
+        };
+        for (int i = 0; i < 8; ++i) pickOneFrame();
+        const size_t meltAt = seen.size();
+        MeltScreen melt;
+        melt.init(128, 64, 64, dev(), D3DFMT_X8R8G8B8); // 128 draws, one call each
+        ASSERT_TRUE(melt.ready);
+        for (int i = 0; i < 8; ++i) pickOneFrame();
+
+        auto fits = [](const Seen& s, int value) {
+            return s.exact ? value % 10001 == s.k : (value % 10001 == 10000) == (s.k == 10000);
+        };
+        auto values = [&](const Seen& s) {
+            std::vector<int> v;
+            for (int value = 0; value <= 0x7FFF; ++value)
+                if (fits(s, value)) v.push_back(value);
+            return v;
+        };
+        const std::vector<int> first = values(seen[0]), second = values(seen[1]), third = values(seen[2]);
+        int states = 0;
+        for (int v1 : first)
+            for (int v2 : second)
+                for (int v3 : third) {
+                    uint32_t state = GeneratorStateBefore(v1, v2, v3);
+                    bool all = true;
+                    for (size_t i = 0; i < seen.size() && all; ++i) {
+                        if (i == meltAt)
+                            for (int m = 0; m < 128; ++m) state = GeneratorStep(state);
+                        state = GeneratorStep(state);
+                        all = fits(seen[i], GeneratorValue(state));
+                    }
+                    if (all) ++states;
+                }
+        EXPECT_EQ(states, 1) << rows << " rows: the frames' draws are not one stretch of the generator";
+    }
 }
 
 } // namespace
