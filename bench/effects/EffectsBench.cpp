@@ -146,13 +146,18 @@ static void FadeFloor(FadeScreen& fade, uint32_t& generator, int count)
     Locked from(fade.GetPict2(), D3DLOCK_READONLY), to(fade.finalPicture, 0);
     if (!from.ok() || !to.ok()) return;
     const float xRange = float(fade.width - 1), yRange = float(fade.height - 1);
+    // Rows and pitches in locals: a pixel store could otherwise change the lock records as far
+    // as the compiler knows, and every pick would read them again.
+    const unsigned char* const in = static_cast<const unsigned char*>(from.rect.pBits);
+    unsigned char* const out = static_cast<unsigned char*>(to.rect.pBits);
+    const size_t inPitch = size_t(from.rect.Pitch), outPitch = size_t(to.rect.Pitch);
     uint32_t state = generator;
     for (int i = 0; i < count; ++i) {
         state = state * 214013u + 2531011u;
         const int x = int(float(((state >> 16) & 0x7FFF) % 10001) * 0.0001f * xRange);
         state = state * 214013u + 2531011u;
         const int y = int(float(((state >> 16) & 0x7FFF) % 10001) * 0.0001f * yRange);
-        to.row(y)[x] = from.row(y)[x];
+        reinterpret_cast<uint32_t*>(out + y * outPitch)[x] = reinterpret_cast<const uint32_t*>(in + y * inPitch)[x];
     }
     generator = state;
 }
