@@ -59,6 +59,36 @@ void FadeScreen::RenderPict1ToFinalPicture(IDirect3DDevice9* device)
     if (pict1 && finalPicture) CopySurfacePixels(finalPicture, pict1);
 }
 
+// Picks count pixels of target, x then y, each as GetRandomInt(0, size - 1) picks it (one draw
+// of the generator unless the size is 1), and writes value(x, y) into each. The generator runs
+// in a local variable for the whole loop: the same values as a call of OXERand per draw.
+template <typename Value>
+static void ReplacePicked(const SurfaceLock& target, int width, int height, int count, Value value)
+{
+    if (count <= 0) return;
+    unsigned char* const bits = reinterpret_cast<unsigned char*>(target.row(0));
+    const size_t pitch = size_t(target.pitch());
+    const int right = width - 1, bottom = height - 1;
+    TransitionGeneratorRun generator;
+    if (right >= 1 && bottom >= 1 && right <= TransitionExactRange && bottom <= TransitionExactRange) {
+        // Every picture but a single row or column and those past 2^24 pixels: the checks of
+        // randomInt made once here. Fewer instructions a pick keep more of the picks' scattered
+        // reads and writes under way at once.
+        const float xRange = float(right), yRange = float(bottom);
+        for (int i = 0; i < count; ++i) {
+            const int x = TransitionScaleFromZero(TransitionUnit(generator.next()), xRange);
+            const int y = TransitionScaleFromZero(TransitionUnit(generator.next()), yRange);
+            reinterpret_cast<uint32_t*>(bits + size_t(y) * pitch)[x] = value(x, y);
+        }
+        return;
+    }
+    for (int i = 0; i < count; ++i) {
+        const int x = generator.randomInt(0, right);
+        const int y = generator.randomInt(0, bottom);
+        reinterpret_cast<uint32_t*>(bits + size_t(y) * pitch)[x] = value(x, y);
+    }
+}
+
 long FadeScreen::RenderFinalPicture(int count)
 {
     if (!ready) return OXE_FAIL;
@@ -73,16 +103,36 @@ long FadeScreen::RenderFinalPicture(int count)
     if (FAILED(hr)) return hr;
 
     // width and height are the final picture's own size: every pick lies inside it.
-    for (int i = 0; i < count; ++i) {
-        const int x = GetRandomInt(0, width - 1);
-        const int y = GetRandomInt(0, height - 1);
-        switch (fillMode) {
-        case 0:
-        case 1: target.row(y)[x] = color2; break;
-        case 2:
-        case 3: target.row(y)[x] = second.pixelOr(x, y, color2); break;
-        default: break; // unknown modes leave the picture as it is
+    const D3DCOLOR fill = color2;
+    switch (fillMode) {
+    case 0:
+    case 1:
+        ReplacePicked(target, width, height, count, [fill](int, int) { return uint32_t(fill); });
+        break;
+    case 2:
+    case 3:
+        if (second.isLocked() && second.width() >= width && second.height() >= height) {
+            // Picture 2 covers the final picture: every pick reads it directly.
+            const unsigned char* const from = reinterpret_cast<const unsigned char*>(second.row(0));
+            const size_t pitch = size_t(second.pitch());
+            ReplacePicked(target, width, height, count, [from, pitch](int x, int y) {
+                return reinterpret_cast<const uint32_t*>(from + size_t(y) * pitch)[x];
+            });
+        } else {
+            ReplacePicked(target, width, height, count,
+                          [&second, fill](int x, int y) { return second.pixelOr(x, y, fill); });
         }
+        break;
+    default:
+        // Unknown modes leave the picture as it is; the picks are drawn all the same.
+        if (count > 0) {
+            TransitionGeneratorRun generator;
+            for (int i = 0; i < count; ++i) {
+                generator.randomInt(0, width - 1);
+                generator.randomInt(0, height - 1);
+            }
+        }
+        break;
     }
     second.unlock();
     first.unlock();

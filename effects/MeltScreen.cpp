@@ -1,6 +1,7 @@
 #include "MeltScreen.h"
 #include "OXEResult.h"
 #include "PictureFile.h"
+#include "PixelFill.h"
 #include "SurfaceCopy.h"
 #include "SurfaceLock.h"
 #include "TransitionRandom.h"
@@ -135,13 +136,51 @@ static void ComposeSpan(uint32_t* out, int x0, int x1, int y, const SurfaceLock&
         if (end > x) std::copy(picture.row(y) + x, picture.row(y) + end, out + x);
         x = std::max(x, end);
     }
-    std::fill(out + x, out + x1, fallback);
+    if (x1 > x) FillPixels(out + x, size_t(x1 - x), fallback);
+}
+
+namespace {
+
+// A stretch of neighbouring columns of a row on the same side of their drops.
+struct MeltSpan {
+    int x0, x1;   // pixels [x0, x1) of the row
+    bool melted;  // above the drops: picture 2 or color1
+};
+
+} // namespace
+
+// Rows [y0, y1) of the final picture in the two colours, span by span. The two kinds of band
+// are written by functions of their own so that each loop is compiled for itself.
+static void FillBand(const SurfaceLock& target, int y0, int y1, const MeltSpan* spans, int count,
+                     uint32_t above, uint32_t below)
+{
+    for (int y = y0; y < y1; ++y) {
+        uint32_t* out = target.row(y);
+        for (int i = 0; i < count; ++i)
+            FillPixels(out + spans[i].x0, size_t(spans[i].x1 - spans[i].x0), spans[i].melted ? above : below);
+    }
+}
+
+// Rows [y0, y1) of the final picture from the two pictures, span by span.
+static void ComposeBand(const SurfaceLock& target, int y0, int y1, const MeltSpan* spans, int count,
+                        const SurfaceLock& first, const SurfaceLock& second, uint32_t above, uint32_t below)
+{
+    for (int y = y0; y < y1; ++y) {
+        uint32_t* out = target.row(y);
+        for (int i = 0; i < count; ++i) {
+            const MeltSpan& span = spans[i];
+            ComposeSpan(out, span.x0, span.x1, y, span.melted ? second : first, span.melted ? above : below);
+        }
+    }
 }
 
 // The final picture, row by row. Column i covers pixels i * c to i * c + c - 1 of every row,
 // c being the common column width that RenderFinalPicture sets from the row pitch. A width of
 // 0 (a pitch below 128 bytes) is taken as 1, and the pixels past the 128th column belong to the
-// last column, so the walk never leaves the column records.
+// last column, so the walk never leaves the column records. Neighbouring columns on the same
+// side of their drops are written as one span, and the spans of a row stay the same down to
+// the next row where some column's drop ends: they are worked out once for each such band of
+// rows, not for every row.
 long MeltScreen::RenderFinalPicture()
 {
     if (!ready) return OXE_FAIL;
@@ -160,19 +199,32 @@ long MeltScreen::RenderFinalPicture()
     const bool pictures = fillMode == 2 || fillMode == 3;
     const int columnWidth = std::max(GetSingleWormWidth(), 1);
     const int w = std::min(width, target.width());
-    const int h = std::min(height, target.height());
-    for (int y = 0; y < h && (colours || pictures); ++y) {
-        uint32_t* out = target.row(y);
-        for (int column = 0, x0 = 0; x0 < w; ++column, x0 += columnWidth) {
-            const bool last = column == WormSlots - 1;
-            const int x1 = last ? w : std::min(x0 + columnWidth, w);
+    const int h = colours || pictures ? std::min(height, target.height()) : 0;
+    // Right end of column i's pixels in a row; the columns that reach into the row.
+    auto columnEnd = [&](int column) {
+        return column == WormSlots - 1 ? w : int(std::min<long long>((long long)(column + 1) * columnWidth, w));
+    };
+    const int columns = w > 0 ? int(std::min<long long>((w - 1) / columnWidth + 1, WormSlots)) : 0;
+
+    MeltSpan spans[WormSlots];
+    for (int y = 0; y < h;) {
+        // The spans of row y, and the first row below it where a column's drop ends.
+        int count = 0, bandEnd = h;
+        for (int column = 0, x0 = 0; column < columns;) {
             const bool melted = y < worms[column].drop;
-            if (colours)
-                std::fill(out + x0, out + x1, uint32_t(melted ? color1 : color2));
-            else
-                ComposeSpan(out, x0, x1, y, melted ? second : first, melted ? color1 : color2);
-            if (last) break;
+            int x1;
+            do {
+                if (worms[column].drop > y) bandEnd = std::min(bandEnd, worms[column].drop);
+                x1 = columnEnd(column++);
+            } while (column < columns && (y < worms[column].drop) == melted);
+            spans[count++] = {x0, x1, melted};
+            x0 = x1;
         }
+        if (colours)
+            FillBand(target, y, bandEnd, spans, count, color1, color2);
+        else
+            ComposeBand(target, y, bandEnd, spans, count, first, second, color1, color2);
+        y = bandEnd;
     }
     second.unlock();
     first.unlock();

@@ -1,6 +1,7 @@
 #include "Pixelate.h"
 #include "OXEResult.h"
 #include "PictureFile.h"
+#include "PixelFill.h"
 #include "SurfaceCopy.h"
 #include "SurfaceLock.h"
 #include <d3dx9.h>
@@ -87,7 +88,7 @@ static void PixelateRows(const SurfaceLock& from, const SurfaceLock& to, int blo
         uint32_t* out = to.row(y);
         for (int bx = 0; bx < w; bx += step) {
             const uint32_t colour = in[bx];
-            std::fill(out + bx, out + std::min(bx + step, w), colour);
+            FillPixels(out + bx, size_t(std::min(bx + step, w) - bx), colour);
         }
     }
 }

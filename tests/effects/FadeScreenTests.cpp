@@ -2,7 +2,12 @@
 #include <gtest/gtest.h>
 #include "EffectsTestSupport.h"
 #include "FadeScreen.h"
+#include "MeltScreen.h"
 #include "OXEResult.h"
+#include "TransitionRandom.h"
+#include <algorithm>
+#include <climits>
+#include <vector>
 
 using namespace effectstest;
 using testsupport::Picture;
@@ -141,6 +146,16 @@ TEST_F(Fade, FillModesTwoAndThreeDissolveIntoPictureTwo)
     }
 }
 
+TEST_F(Fade, PictureTwoLargerThanTheFinalPictureIsReadInItsOwnRows)
+{
+    WriteDdsPicture("fade2wide.dds", 100, 60, Pattern(2)); // rows of 400 bytes against 256
+    FadeScreen fade;
+    start(fade, "fade2wide.dds");
+    fade.fillMode = 2;
+    ASSERT_EQ(fade.RenderFinalPicture(60000), OXE_OK);
+    ExpectDissolved(backBufferAfter(fade), Pattern(2), "picture 2 of 100 x 60");
+}
+
 TEST_F(Fade, OtherFillModesLeaveTheFinalPictureAlone)
 {
     for (int mode : {-1, 4, 100}) {
@@ -217,6 +232,203 @@ TEST_F(Fade, FinalPictureInAnotherFormatOrLargerStillReachesTheBackBuffer)
     big.init(300, 280, "fadebig.dds", "fade2.dds", dev(), D3DFMT_X8R8G8B8);
     big.RenderPict1ToFinalPicture(dev());
     EXPECT_EQ(CountMismatches(backBufferAfter(big), Pattern(1)), 0) << "clipped to 256 x 256";
+}
+
+} // namespace
+
+namespace {
+
+// A final picture one row of 2^24 + 4 pixels wide (and two rows high, so that a pick past the
+// end of row 0 lands on row 1 instead of past the surface): x is drawn from 0..2^24 + 3, a range
+// that single precision cannot hold. The draw r = 1 must give the last column, not one past it.
+TEST_F(Fade, PicksOfAPictureWiderThanSinglePrecisionStayInTheirRow)
+{
+    const int wide = (1 << 24) + 4;
+    FadeScreen fade;
+    fade.init(wide, 2, "no-such-picture.dds", "no-such-picture.dds", dev(), D3DFMT_X8R8G8B8);
+    ASSERT_TRUE(fade.ready);
+    D3DLOCKED_RECT locked;
+    ASSERT_EQ(fade.finalPicture->LockRect(&locked, nullptr, 0), D3D_OK);
+    auto row = [&](int y) {
+        return reinterpret_cast<uint32_t*>(static_cast<unsigned char*>(locked.pBits) + size_t(y) * locked.Pitch);
+    };
+    std::fill_n(row(0), wide, Marker);
+    std::fill_n(row(1), wide, Marker);
+    fade.finalPicture->UnlockRect();
+
+    fade.color2 = Green;
+    ASSERT_EQ(fade.RenderFinalPicture(200000), OXE_OK); // about 20 draws of r = 1 for x
+
+    ASSERT_EQ(fade.finalPicture->LockRect(&locked, nullptr, D3DLOCK_READONLY), D3D_OK);
+    const uint32_t last = row(0)[wide - 1], nextRow = row(1)[0];
+    fade.finalPicture->UnlockRect();
+    EXPECT_EQ(last, Green) << "r = 1 picks the last column";
+    EXPECT_EQ(nextRow, Marker) << "(0, 1) needs r = 0 for x and r = 1 for y: nothing but a pick past row 0 writes it";
+}
+
+} // namespace
+
+namespace {
+
+// Picks for every size a picture can have: the 10001 draws scaled exactly as single precision
+// always scaled them for every range the pictures of the transitions take (all of 1..8192 and
+// the last thousand below 2^24, each draw by each range), and inside a..b, with b for r = 1, for
+// ranges single precision cannot hold.
+TEST(TransitionPicks, KeepTheirValuesForPictureSizesAndStayInRangeBeyond)
+{
+    auto singlePrecision = [](float r, int a, int b) { return int(float(a) + r * float(b - a)); };
+    auto sweep = [&](int from, int to) {
+        int differences = 0;
+        for (int range = from; range <= to; ++range)
+            for (int value = 0; value <= 10000; ++value) {
+                const float r = TransitionUnit(value);
+                const int pick = singlePrecision(r, 0, range);
+                if (TransitionScale(r, 0, range) != pick) ++differences;
+                if (TransitionScaleFromZero(r, float(range)) != pick) ++differences;
+            }
+        return differences;
+    };
+    EXPECT_EQ(sweep(1, 8192), 0);
+    EXPECT_EQ(sweep((1 << 24) - 1000, 1 << 24), 0);
+    EXPECT_EQ(TransitionUnit(10000), 1.0f);
+    EXPECT_EQ(TransitionUnit(10001), 0.0f) << "values are taken modulo 10001";
+
+    const int ends[][2] = {{0, (1 << 24) + 1}, {0, (1 << 24) + 3}, {0, (1 << 29) + 7}, {0, INT_MAX},
+                           {-5, (1 << 24) + 3}, {INT_MIN, INT_MAX}, {INT_MIN, 0}, {INT_MAX - 3, INT_MAX},
+                           {(1 << 24) + 1, (1 << 24) + 3}, {-(1 << 25) - 1, -(1 << 25) + 2}};
+    for (const auto& e : ends) {
+        int outside = 0;
+        for (int value = 0; value <= 10000; ++value) {
+            const int pick = TransitionScale(TransitionUnit(value), e[0], e[1]);
+            if (pick < e[0] || pick > e[1]) ++outside;
+        }
+        EXPECT_EQ(outside, 0) << e[0] << " .. " << e[1];
+        EXPECT_EQ(TransitionScale(1.0f, e[0], e[1]), e[1]) << e[0] << " .. " << e[1];
+        EXPECT_EQ(TransitionScale(0.0f, e[0], e[1]), e[0]) << e[0] << " .. " << e[1];
+    }
+    EXPECT_EQ(TransitionScale(0.5f, 7, 3), 7);
+    EXPECT_EQ(TransitionScale(0.5f, 5, 5), 5);
+}
+
+} // namespace
+
+namespace {
+
+// The dissolve runs the library's generator in a local variable, its state read from three of
+// its values: that state must give the values the generator gives, for states spread over the
+// whole cycle and for the corners of the solution (low 16 bits 0 and 0xFFFF, bit 31 set or not).
+TEST(TransitionPicks, GeneratorStateReadFromThreeValuesGoesOnAsTheGenerator)
+{
+    auto readBack = [](uint32_t state) {
+        uint32_t s = state;
+        int v[3];
+        for (int& value : v) value = GeneratorValue(s = GeneratorStep(s));
+        const uint32_t found = GeneratorStateBefore(v[0], v[1], v[2]);
+        if ((found & 0x7FFFFFFFu) != (state & 0x7FFFFFFFu)) return false;
+        uint32_t a = state, b = found;
+        for (int i = 0; i < 64; ++i)
+            if (GeneratorValue(a = GeneratorStep(a)) != GeneratorValue(b = GeneratorStep(b))) return false;
+        return true;
+    };
+    int wrong = 0;
+    uint32_t spread = 12345;
+    for (int i = 0; i < 200000; ++i) {
+        spread = spread * 2654435761u + 977u;
+        if (!readBack(spread)) ++wrong;
+    }
+    for (uint32_t high : {0u, 1u, 0x7FFFu, 0x8000u, 0xFFFFu})
+        for (uint32_t low : {0u, 1u, 0x7FFFu, 0xFFFEu, 0xFFFFu})
+            if (!readBack(high << 16 | low)) ++wrong;
+    // States whose first step lands on the ends of the range of the first value's low bits.
+    const uint32_t inverse = 0xB9B33155u; // 214013 * inverse = 1 modulo 2^32
+    for (uint32_t s1 : {0u, 0xFFFFu, 0x7FFF0000u, 0x7FFFFFFFu, 0x80000000u, 0xFFFFFFFFu}) {
+        const uint32_t before = (s1 - GeneratorIncrement) * inverse;
+        ASSERT_EQ(GeneratorStep(before), s1);
+        if (!readBack(before)) ++wrong;
+    }
+    EXPECT_EQ(wrong, 0);
+}
+
+} // namespace
+
+namespace {
+
+// One pick per frame on rows 40001 pixels wide shows each x draw's value modulo 10001 (x is
+// about 4 times it) and, with two rows, whether the y draw was r = 1 (row 1). The draws of
+// consecutive frames, with a melt's 128 column speeds drawn between them, must follow one
+// another in the generator: exactly one state gives all of them. One row takes the pick loop
+// without y draws, two rows the loop with both.
+TEST_F(Fade, PicksOfConsecutiveFramesFollowOneAnotherInTheGenerator)
+{
+    const int wide = 40001;
+    std::vector<int> drawAt(wide, -1);
+    for (int k = 0; k <= 10000; ++k) {
+        const int x = TransitionScale(TransitionUnit(k), 0, wide - 1);
+        ASSERT_EQ(drawAt[x], -1) << "two draws pick x = " << x;
+        drawAt[x] = k;
+    }
+    for (int rows : {1, 2}) {
+        FadeScreen fade;
+        fade.init(wide, rows, "no-such-picture.dds", "no-such-picture.dds", dev(), D3DFMT_X8R8G8B8);
+        ASSERT_TRUE(fade.ready);
+        fade.color2 = Green;
+        // What a draw showed: its value modulo 10001 (x) or only whether that was 10000 (y).
+        struct Seen {
+            bool exact;
+            int k;
+        };
+        std::vector<Seen> seen;
+        auto pickOneFrame = [&] {
+            D3DLOCKED_RECT locked;
+            ASSERT_EQ(fade.finalPicture->LockRect(&locked, nullptr, 0), D3D_OK);
+            for (int y = 0; y < rows; ++y)
+                std::fill_n(reinterpret_cast<uint32_t*>(static_cast<char*>(locked.pBits) + y * locked.Pitch), wide, Marker);
+            fade.finalPicture->UnlockRect();
+            ASSERT_EQ(fade.RenderFinalPicture(1), OXE_OK);
+            ASSERT_EQ(fade.finalPicture->LockRect(&locked, nullptr, D3DLOCK_READONLY), D3D_OK);
+            int x = wide, row = 0;
+            for (; row < rows && x == wide; ++row) {
+                const uint32_t* pixels = reinterpret_cast<const uint32_t*>(static_cast<char*>(locked.pBits) + row * locked.Pitch);
+                x = int(std::find(pixels, pixels + wide, Green) - pixels);
+            }
+            fade.finalPicture->UnlockRect();
+            ASSERT_LT(x, wide);
+            seen.push_back({true, drawAt[x]});
+            if (rows == 2) seen.push_back({false, row - 1 == 1 ? 10000 : -1});
+        };
+        for (int i = 0; i < 8; ++i) pickOneFrame();
+        const size_t meltAt = seen.size();
+        MeltScreen melt;
+        melt.init(128, 64, 64, dev(), D3DFMT_X8R8G8B8); // 128 draws, one call each
+        ASSERT_TRUE(melt.ready);
+        for (int i = 0; i < 8; ++i) pickOneFrame();
+
+        auto fits = [](const Seen& s, int value) {
+            return s.exact ? value % 10001 == s.k : (value % 10001 == 10000) == (s.k == 10000);
+        };
+        auto values = [&](const Seen& s) {
+            std::vector<int> v;
+            for (int value = 0; value <= 0x7FFF; ++value)
+                if (fits(s, value)) v.push_back(value);
+            return v;
+        };
+        const std::vector<int> first = values(seen[0]), second = values(seen[1]), third = values(seen[2]);
+        int states = 0;
+        for (int v1 : first)
+            for (int v2 : second)
+                for (int v3 : third) {
+                    uint32_t state = GeneratorStateBefore(v1, v2, v3);
+                    bool all = true;
+                    for (size_t i = 0; i < seen.size() && all; ++i) {
+                        if (i == meltAt)
+                            for (int m = 0; m < 128; ++m) state = GeneratorStep(state);
+                        state = GeneratorStep(state);
+                        all = fits(seen[i], GeneratorValue(state));
+                    }
+                    if (all) ++states;
+                }
+        EXPECT_EQ(states, 1) << rows << " rows: the frames' draws are not one stretch of the generator";
+    }
 }
 
 } // namespace
