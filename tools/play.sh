@@ -21,15 +21,16 @@ export WINEPREFIX="${WINEPREFIX:-$HOME/.wine-pelmora}"
 export WINEDEBUG="${WINEDEBUG:--all}"
 export WINEDLLOVERRIDES="${WINEDLLOVERRIDES:-mscoree,mshtml=}"
 
-# make_prefix: creates the Wine prefix once. "Impact", the game's face, is not installed on
-# Debian: the prefix maps it to the closest installed condensed bold sans (see the README).
+. "$root/tools/wine-fonts.sh"
+# make_prefix: creates the Wine prefix once, and on every start maps "Impact", the game's face,
+# which Debian does not ship, to the face tools/wine-fonts.sh names (so that a prefix made
+# with an older mapping gets the current one).
 make_prefix() {
-  [ -d "$WINEPREFIX" ] && return 0
-  echo "play.sh: creating the Wine prefix $WINEPREFIX (once, takes a few seconds)"
-  wineboot -i </dev/null >/dev/null 2>&1 || true
-  wine reg add 'HKCU\Software\Wine\Fonts\Replacements' /v Impact /t REG_SZ \
-    /d "Liberation Sans Narrow" /f </dev/null >/dev/null 2>&1 || true
-  wineserver -w >/dev/null 2>&1 || true
+  if [ ! -d "$WINEPREFIX" ]; then
+    echo "play.sh: creating the Wine prefix $WINEPREFIX (once, takes a few seconds)"
+    wineboot -i </dev/null >/dev/null 2>&1 || true
+  fi
+  map_impact_font || true
 }
 
 if [ -n "${DISPLAY:-}" ]; then
