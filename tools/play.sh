@@ -183,13 +183,30 @@ now_ms() { echo $(( $(date +%s%N) / 1000000 )); }
 # How long a press is held, in ms. The game polls the keys once a frame, at least 70 ms apart:
 # a press held for less than the time between two polls acts once or, when no poll falls
 # within it, not at all. Software rendering on a loaded machine stretches frames far past
-# 70 ms (250 ms and more were seen), so the hold adapts between 40 and 150 ms: shorter after a
+# 70 ms (250 ms and more were seen): the hold starts from the measured frame time and adapts
+# between 40 and 250 ms: shorter after a
 # press that acted twice, longer after one that did nothing. A drop (Down) is held shorter
 # still: a second poll seeing it could drop the next piece too.
-hold_ms=120
+hold_ms=50
 drop_ms() { d=$(( hold_ms * 2 / 3 )); [ $d -lt 40 ] && d=40; [ $d -gt 150 ] && d=150; echo $d; }
 tap() { # tap <key> [ms]
   xdotool keydown "$1" sleep "$(printf '0.%03d' "${2:-$hold_ms}")" keyup "$1"
+}
+# measure_frames: sets hold_ms from the game's frame time, seen on the left torch's flame (a
+# new picture every frame): 60 % of the time between two new pictures, so that one poll, and
+# only one, falls within most presses. Frames faster than the grabs keep the 50 ms hold.
+measure_frames() {
+  m_prev="" m_new=0 m_i=0 m_t=$(now_ms)
+  while [ $m_i -lt 12 ]; do
+    m_h=$(import -window root -crop "80x80+$((X + 120))+$((Y + 300))" +repage rgb:- 2>/dev/null | cksum)
+    [ "$m_h" != "$m_prev" ] && m_new=$((m_new + 1))
+    m_prev="$m_h" m_i=$((m_i + 1))
+  done
+  m_frame=$(( ($(now_ms) - m_t) / m_new ))
+  if [ $m_new -lt 12 ]; then hold_ms=$(( m_frame * 6 / 10 )); else hold_ms=50; fi
+  [ $hold_ms -lt 50 ] && hold_ms=50; [ $hold_ms -gt 250 ] && hold_ms=250
+  echo "play.sh: about $m_frame ms a frame or less: keys held $hold_ms ms"
+  frames_measured=1
 }
 # observe: reads the well and sets o_action, o_arg, o_sig (what only a turn or move changes),
 # o_left (the piece's leftmost column while it is steered).
@@ -205,13 +222,11 @@ observe() {
 # piece changed (at most 1.2 s); the hold is adapted to what the press did.
 press_and_see() {
   before_sig="$o_sig" before_left="$o_left" t=$(now_ms)
-  # A turn is always pressed briefly: two turns seen for one press can look like none (the
-  # zig-zags and the line look the same after a half turn), which would fool the adaptation.
-  if [ "$1" = Up ]; then tap Up 50; else tap "$1"; fi
+  tap "$1"
   while observe; [ "$o_sig" = "$before_sig" ] && [ $(( $(now_ms) - t )) -lt 1500 ]; do sleep 0.03; done
   if [ "$o_sig" = "$before_sig" ]; then
     [ "$1" = Up ] && return 0
-    hold_ms=$(( hold_ms * 5 / 4 )); [ $hold_ms -gt 150 ] && hold_ms=150
+    hold_ms=$(( hold_ms * 5 / 4 )); [ $hold_ms -gt 250 ] && hold_ms=250
   elif [ "$1" != Up ] && [ -n "$o_left" ] && [ -n "$before_left" ]; then
     sleep 0.3; observe # a second step of the same press comes a frame later
     moved=$(( o_left - before_left )); [ $moved -lt 0 ] && moved=$(( -moved ))
@@ -226,6 +241,7 @@ press_and_see() {
 place() {
   p_kind="$1" p_free="$2" p_droprow="$3"; shift 3
   p_cells="$*" p_mode=steer p_y0=0 p_start=$(date +%s) p_since=0 p_ready=""
+  [ -n "${frames_measured:-}" ] || measure_frames
   observe
   while kill -0 $game_pid 2>/dev/null; do
     if [ $(( $(date +%s) - p_start )) -ge 40 ]; then
@@ -307,7 +323,9 @@ game_pid=""
 
 frames=$(ls "$out/frames" | wc -l)
 if [ "$frames" -gt 0 ]; then
-  convert -delay 50 -loop 0 "$out/frames"/*.png -resize 50% -layers Optimize "$out/demo.gif"
+  # Halved one by one first: a few hundred full frames at once exceed ImageMagick's limits.
+  mogrify -resize 50% "$out/frames"/*.png
+  convert -delay 50 -loop 0 "$out/frames"/*.png -layers Optimize "$out/demo.gif"
 fi
 rm -rf "$out/frames"
 cp "$run/log_main.txt" "$run/log_renderdevice.txt" "$out"/ 2>/dev/null
