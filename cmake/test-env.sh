@@ -8,6 +8,7 @@ set -u
 action="$1"
 build=$(cd "$2" && pwd)
 export WINEPREFIX="$build/wineprefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+. "$(cd "$(dirname "$0")/.." && pwd)/tools/wine-fonts.sh"
 
 stop() {
   wineserver -k >/dev/null 2>&1
@@ -58,10 +59,9 @@ case "$action" in
     echo ":$found" > "$build/xvfb.display"
     export DISPLAY=$(cat "$build/xvfb.display")
     [ -d "$WINEPREFIX" ] || (detach wineboot -i </dev/null >/dev/null 2>&1)
-    # "Impact" is not installed: draw it with the closest installed condensed bold sans. Set on
-    # every start, as a build step may have made the prefix before the first test run.
-    (detach wine reg add 'HKCU\Software\Wine\Fonts\Replacements' /v Impact /t REG_SZ \
-      /d "Liberation Sans Narrow" /f </dev/null >/dev/null 2>&1)
+    # "Impact" is not installed: the face that draws it (tools/wine-fonts.sh). Set on every
+    # start, as a build step may have made the prefix before the first test run.
+    (map_impact_font detach)
     (detach wineserver -p </dev/null >/dev/null 2>&1 &)
     # Start the prefix's background services here, with their output going nowhere: started
     # by the first test program instead, they would inherit its output pipe and keep ctest

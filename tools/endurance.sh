@@ -27,6 +27,7 @@
 if [ -z "${BASH_VERSION:-}" ]; then exec bash "$0" "$@"; fi
 set -u
 root=$(cd "$(dirname "$0")/.." && pwd)
+. "$root/tools/wine-fonts.sh"
 build="${PELMORA_BUILD:-$root/build}"
 duration="${1:-600}"
 settle="${PELMORA_ENDURANCE_SETTLE:-60}"
@@ -103,9 +104,8 @@ else
   if [ ! -d "$WINEPREFIX" ]; then
     say "creating the Wine prefix $WINEPREFIX (once)"
     wineboot -i </dev/null >/dev/null 2>&1
-    wine reg add 'HKCU\Software\Wine\Fonts\Replacements' /v Impact /t REG_SZ \
-      /d "Liberation Sans Narrow" /f </dev/null >/dev/null 2>&1
   fi
+  map_impact_font
   wineserver -p </dev/null >/dev/null 2>&1
   say "private environment: DISPLAY=$DISPLAY WINEPREFIX=$WINEPREFIX"
 fi

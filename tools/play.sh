@@ -21,15 +21,16 @@ export WINEPREFIX="${WINEPREFIX:-$HOME/.wine-pelmora}"
 export WINEDEBUG="${WINEDEBUG:--all}"
 export WINEDLLOVERRIDES="${WINEDLLOVERRIDES:-mscoree,mshtml=}"
 
-# make_prefix: creates the Wine prefix once. "Impact", the game's face, is not installed on
-# Debian: the prefix maps it to the closest installed condensed bold sans (see the README).
+. "$root/tools/wine-fonts.sh"
+# make_prefix: creates the Wine prefix once, and on every start maps "Impact", the game's face,
+# which Debian does not ship, to the face tools/wine-fonts.sh names (so that a prefix made
+# with an older mapping gets the current one).
 make_prefix() {
-  [ -d "$WINEPREFIX" ] && return 0
-  echo "play.sh: creating the Wine prefix $WINEPREFIX (once, takes a few seconds)"
-  wineboot -i </dev/null >/dev/null 2>&1 || true
-  wine reg add 'HKCU\Software\Wine\Fonts\Replacements' /v Impact /t REG_SZ \
-    /d "Liberation Sans Narrow" /f </dev/null >/dev/null 2>&1 || true
-  wineserver -w >/dev/null 2>&1 || true
+  if [ ! -d "$WINEPREFIX" ]; then
+    echo "play.sh: creating the Wine prefix $WINEPREFIX (once, takes a few seconds)"
+    wineboot -i </dev/null >/dev/null 2>&1 || true
+  fi
+  map_impact_font || true
 }
 
 if [ -n "${DISPLAY:-}" ]; then
@@ -129,15 +130,165 @@ until_near() {
   done
 }
 
+# ---- watching the well: steering a piece by what the screen shows ----
+# The well's 12 x 25 cells as the screen shows them: one line "column,row: (r,g,b)..." a cell,
+# each cell's colour averaged over its 25 x 25 pixels.
+well() {
+  import -window root -crop "300x625+$((X + 362))+$((Y + 100))" +repage miff:- 2>/dev/null |
+    convert miff:- -scale '12x25!' -depth 8 txt:- 2>/dev/null
+}
+# Reads well() lines and decides the next move of the falling piece. A cell is occupied when
+# it is brighter than the well's brown background in any channel. Only rows 0 .. free - 1 are
+# looked at: nothing but the falling piece is there. Variables: mode (steer or verify), free,
+# cells (the four target cells "column,row ..."), droprow (the top row the piece must have reached
+# before it is dropped), y0 (the piece's top row when it was dropped).
+# Prints: wait | turn | left <n> | right <n> | drop <top row> (steer); missed | done (verify).
+WELL_AWK='
+function pattern(n, c, r,   i, j, minc, minr, k, t, out) {
+  minc = 99; minr = 99
+  for (i = 1; i <= n; i++) { if (c[i] < minc) minc = c[i]; if (r[i] < minr) minr = r[i] }
+  for (i = 1; i <= n; i++) k[i] = sprintf("%02d%02d", r[i] - minr, c[i] - minc)
+  for (i = 1; i <= n; i++) for (j = i + 1; j <= n; j++) if (k[j] < k[i]) { t = k[i]; k[i] = k[j]; k[j] = t }
+  out = ""; for (i = 1; i <= n; i++) out = out k[i] " "
+  left = minc; top = minr
+  return out
+}
+BEGIN {
+  m = split(cells, tc, " ")
+  for (i = 1; i <= m; i++) { split(tc[i], p, ","); wc[i] = p[1]; wr[i] = p[2] }
+  want = pattern(m, wc, wr); wantleft = left; wanttop = top
+}
+/^#/ { next }
+{
+  split($1, xy, /[,:]/); col = xy[1]; row = xy[2]
+  if (row >= free) next
+  v = $0; sub(/^[^(]*\(/, "", v); sub(/\).*/, "", v); split(v, rgb, ",")
+  if (rgb[1] > 150 || rgb[2] > 90 || rgb[3] > 70) { n++; oc[n] = col; orow[n] = row }
+}
+END {
+  got = n == 4 ? pattern(n, oc, orow) : ""
+  # What only a turn or a move changes (the fall changes the top row alone).
+  sig = n ":" got ":" (n == 4 ? left : "")
+  gsub(/ /, "-", sig)
+  if (mode == "verify") {
+    print ((got == want && left == wantleft && top >= y0 && top < wanttop) ? "falling" : "done"), 0, sig
+  } else if (n != 4) print "wait", 0, sig
+  else if (got != want) print "turn", 1, sig, left
+  else if (left < wantleft) print "right", wantleft - left, sig, left
+  else if (left > wantleft) print "left", left - wantleft, sig, left
+  else if (top < droprow) print "wait", 0, sig
+  else print "drop", top, sig
+}'
+now_ms() { echo $(( $(date +%s%N) / 1000000 )); }
+# How long a press is held, in ms. The game polls the keys once a frame, at least 70 ms apart:
+# a press held for less than the time between two polls acts once or, when no poll falls
+# within it, not at all. Software rendering on a loaded machine stretches frames far past
+# 70 ms (250 ms and more were seen): the hold starts from the measured frame time and adapts
+# between 40 and 250 ms: shorter after a
+# press that acted twice, longer after one that did nothing. A drop (Down) is held shorter
+# still: a second poll seeing it could drop the next piece too.
+hold_ms=50
+drop_ms() { d=$(( hold_ms * 2 / 3 )); [ $d -lt 40 ] && d=40; [ $d -gt 150 ] && d=150; echo $d; }
+tap() { # tap <key> [ms]
+  xdotool keydown "$1" sleep "$(printf '0.%03d' "${2:-$hold_ms}")" keyup "$1"
+}
+# measure_frames: sets hold_ms from the game's frame time, seen on the left torch's flame (a
+# new picture every frame): 60 % of the time between two new pictures, so that one poll, and
+# only one, falls within most presses. Frames faster than the grabs keep the 50 ms hold.
+measure_frames() {
+  m_prev="" m_new=0 m_i=0 m_t=$(now_ms)
+  while [ $m_i -lt 12 ]; do
+    m_h=$(import -window root -crop "80x80+$((X + 120))+$((Y + 300))" +repage rgb:- 2>/dev/null | cksum)
+    [ "$m_h" != "$m_prev" ] && m_new=$((m_new + 1))
+    m_prev="$m_h" m_i=$((m_i + 1))
+  done
+  m_frame=$(( ($(now_ms) - m_t) / m_new ))
+  if [ $m_new -lt 12 ]; then hold_ms=$(( m_frame * 6 / 10 )); else hold_ms=50; fi
+  [ $hold_ms -lt 50 ] && hold_ms=50; [ $hold_ms -gt 250 ] && hold_ms=250
+  echo "play.sh: about $m_frame ms a frame or less: keys held $hold_ms ms"
+  frames_measured=1
+}
+# observe: reads the well and sets o_action, o_arg, o_sig (what only a turn or move changes),
+# o_left (the piece's leftmost column while it is steered).
+observe() {
+  set -- $(well | awk -v mode=$p_mode -v free="$p_free" -v cells="$p_cells" -v y0=$p_y0 \
+    -v droprow="$p_droprow" "$WELL_AWK")
+  o_action="${1:-wait}" o_arg="${2:-0}" o_sig="${3:-}" o_left="${4:-}"
+  [ -n "${PELMORA_DEMO_TRACE:-}" ] &&
+    echo "$(now_ms) place $p_kind: $o_action $o_arg $o_sig (hold $hold_ms ms)" >&2
+  return 0
+}
+# press_and_see <key>: one press of a turn or move, then the well is read until it shows the
+# piece changed (at most 1.2 s); the hold is adapted to what the press did.
+press_and_see() {
+  before_sig="$o_sig" before_left="$o_left" t=$(now_ms)
+  tap "$1"
+  while observe; [ "$o_sig" = "$before_sig" ] && [ $(( $(now_ms) - t )) -lt 1500 ]; do sleep 0.03; done
+  if [ "$o_sig" = "$before_sig" ]; then
+    [ "$1" = Up ] && return 0
+    hold_ms=$(( hold_ms * 5 / 4 )); [ $hold_ms -gt 250 ] && hold_ms=250
+  elif [ "$1" != Up ] && [ -n "$o_left" ] && [ -n "$before_left" ]; then
+    sleep 0.3; observe # a second step of the same press comes a frame later
+    moved=$(( o_left - before_left )); [ $moved -lt 0 ] && moved=$(( -moved ))
+    if [ $moved -gt 1 ]; then hold_ms=$(( hold_ms * 2 / 3 )); [ $hold_ms -lt 40 ] && hold_ms=40; fi
+  fi
+}
+# place <kind> <free rows> <drop row> <column,row> x4: steers the falling piece until it lies
+# turned and moved above the four cells, then drops it, one press at a time, each checked on
+# the screen. After the drop it watches the piece leave its place above the cells; a drop that
+# no poll saw is pressed again after 1.5 s. Taking the next piece for this one still falling is
+# ruled out by the drop row (see tools/DemoPlanner.cpp).
+place() {
+  p_kind="$1" p_free="$2" p_droprow="$3"; shift 3
+  p_cells="$*" p_mode=steer p_y0=0 p_start=$(date +%s) p_since=0 p_ready=""
+  [ -n "${frames_measured:-}" ] || measure_frames
+  observe
+  while kill -0 $game_pid 2>/dev/null; do
+    if [ $(( $(date +%s) - p_start )) -ge 40 ]; then
+      echo "play.sh: piece of kind $p_kind not placed at $p_cells within 40 s" >&2; return 0
+    fi
+    case "$o_action" in
+      turn) press_and_see Up; continue ;;
+      left) press_and_see Left; continue ;;
+      right) press_and_see Right; continue ;;
+      drop)
+        # Only when a second look a frame or two later still shows the piece in place: a
+        # press the game has taken but not yet drawn would move it after the drop.
+        if [ "$p_ready" != "$o_sig" ]; then
+          p_ready="$o_sig"; sleep 0.3
+        else
+          p_y0="$o_arg"; p_mode=verify; p_since=$(now_ms); tap Down "$(drop_ms)"
+        fi ;;
+      falling)
+        if [ $(( $(now_ms) - p_since )) -ge 1500 ]; then p_since=$(now_ms); tap Down "$(drop_ms)"; fi ;;
+      done) return 0 ;;
+    esac
+    sleep 0.05
+    observe
+  done
+}
+# empty <first row> <last row> <seconds>: waits until those rows of the well are empty.
+empty_rows() {
+  t=$(date +%s)
+  while kill -0 $game_pid 2>/dev/null; do
+    well | awk -v a="$1" -v b="$2" '/^#/ { next } { split($1, xy, /[,:]/); if (xy[2] < a || xy[2] > b) next
+      v = $0; sub(/^[^(]*\(/, "", v); sub(/\).*/, "", v); split(v, rgb, ",")
+      if (rgb[1] > 150 || rgb[2] > 90 || rgb[3] > 70) n++ } END { exit n > 0 }' && return 0
+    [ $(( $(date +%s) - t )) -ge "$3" ] && { echo "play.sh: rows $1..$2 not empty within $3 s" >&2; return 0; }
+    sleep 0.2
+  done
+}
+
 # The first frame: the main menu's panel, left of the well (a loaded machine can take a while).
 until_near 320 220 4e174e 60
 
-# GIF frames, grabbed in the background while the script plays (at most 80).
+# GIF frames, grabbed in the background while the script plays (at most 240, one every half
+# second or so: the whole demonstration game).
 (
   i=0
-  while [ $i -lt 80 ]; do
+  while [ $i -lt 240 ]; do
     shot "$out/frames/$(printf '%03d' $i).png" 2>/dev/null
-    i=$((i + 1)); sleep 0.3
+    i=$((i + 1)); sleep 0.4
   done
 ) &
 grabber_pid=$!
@@ -152,6 +303,8 @@ while read -r cmd a b c rest; do
     shot) shot "$out/$a.png" && shots=$((shots + 1)) ;;
     wait) sleep "$a" ;;
     until) until_near "$a" "$b" "$c" $rest ;;
+    place) place "$a" "$b" "$c" $rest ;;
+    empty) empty_rows "$a" "$b" "$c" ;;
     *) echo "play.sh: unknown step '$cmd' in $keys" >&2 ;;
   esac
 done < "$keys"
@@ -170,7 +323,9 @@ game_pid=""
 
 frames=$(ls "$out/frames" | wc -l)
 if [ "$frames" -gt 0 ]; then
-  convert -delay 30 -loop 0 "$out/frames"/*.png -resize 50% -layers Optimize "$out/demo.gif"
+  # Halved one by one first: a few hundred full frames at once exceed ImageMagick's limits.
+  mogrify -resize 50% "$out/frames"/*.png
+  convert -delay 50 -loop 0 "$out/frames"/*.png -layers Optimize "$out/demo.gif"
 fi
 rm -rf "$out/frames"
 cp "$run/log_main.txt" "$run/log_renderdevice.txt" "$out"/ 2>/dev/null

@@ -1,8 +1,9 @@
 #!/bin/sh
-# Runs `sh tools/play.sh` with no X display and a short key script (start, a move, a drop, the
-# end of the game, back to the menu, Esc), then checks what it wrote: PNG screenshots and an
-# animated GIF of the right sizes, a final score, both log files, and the font replacement of
-# the Wine prefix it made.
+# Runs `sh tools/play.sh` with no X display and its demonstration game (tools/demo-keys.txt:
+# a planned game that clears rows, then Space, Enter back to the menu, Esc), then checks what
+# it wrote: PNG screenshots and an animated GIF of the right sizes, the rows cleared in the
+# screenshots around each clear, a final score with the clears in it, both log files, and the
+# font replacement of the Wine prefix it used.
 #   demo-test.sh <source-dir> <build-dir>
 set -u
 src=$(cd "$1" && pwd)
@@ -21,25 +22,17 @@ check() { # check <description> <command...>
   if "$@"; then echo "ok: $what"; passes=$((passes + 1)); else echo "FAIL: $what"; failures=$((failures + 1)); fi
 }
 
-cat > "$work/keys.txt" <<'KEYS'
-shot menu
-key u 0.5 1.0
-until 320 220 000000 30 u
-key Left 0.4 0.3
-key Down 1.5 1.0
-shot play
-key space 1.0 1.5
-until 290 540 4e174e 30 space
-shot over
-key Return 1.0 1.5
-until 320 220 4e174e 30 Return
-key Escape 1.0 1.0
-KEYS
+keys="$src/tools/demo-keys.txt"
+# The kept script is what the planner writes from the game's rules as they are now.
+if [ -x "$build/host/DemoPlanner" ]; then
+  "$build/host/DemoPlanner" > "$work/planned.txt" 2>&1
+  check "tools/demo-keys.txt is the planner's output" cmp -s "$work/planned.txt" "$keys"
+fi
 
 # The prefix lives in the build tree and is kept between runs (making one takes a while).
 env -u DISPLAY WINEPREFIX="$build/demo-wineprefix" PELMORA_BUILD="$build" PELMORA_SKIP_BUILD=1 \
-  PELMORA_DEMO_KEYS="$work/keys.txt" PELMORA_DEMO_OUT="$out" \
-  timeout 240 sh "$src/tools/play.sh" > "$work/play.txt" 2>&1
+  PELMORA_DEMO_KEYS="$keys" PELMORA_DEMO_OUT="$out" \
+  timeout 360 sh "$src/tools/play.sh" > "$work/play.txt" 2>&1
 rc=$?
 cat "$work/play.txt"
 check "play.sh without a display succeeds (exit code $rc)" test $rc -eq 0
@@ -50,7 +43,7 @@ size_is() { # size_is <file> <format> <width> <height>: the first frame's format
   got=$(identify -format '%m %w %h\n' "$1" 2>/dev/null | head -n1)
   [ "$got" = "$2 $3 $4" ] || { echo "   $1: '$got', wanted '$2 $3 $4'"; return 1; }
 }
-for s in menu play over; do
+for s in menu playing game-over; do
   check "$s.png is a 1024x768 PNG" size_is "$out/$s.png" PNG 1024 768
 done
 check "demo.gif is a 512x384 GIF" size_is "$out/demo.gif" GIF 512 384
@@ -68,19 +61,53 @@ near() { # near <png> <x> <y> <r> <g> <b>: the pixel within 8 of the colour
 # The screenshots are cropped to the game's picture: the menu panel sits left of the well, the
 # game over panel below it; in play neither is there. So the keys reached the game.
 check "menu.png shows the menu panel" near "$out/menu.png" 320 220 78 23 78
-check "play.png shows play (no menu panel)" near "$out/play.png" 320 220 0 0 0
-check "over.png shows the game over panel" near "$out/over.png" 290 540 78 23 78
+check "playing.png shows play (no menu panel)" near "$out/playing.png" 320 220 0 0 0
+check "game-over.png shows the game over panel" near "$out/game-over.png" 290 540 78 23 78
 
+# The well as the screenshot shows it: per row, the number of occupied cells (each cell's
+# colour averaged; occupied when brighter than the brown well in any channel).
+row_cells() { # row_cells <png> <row>
+  $CONVERT "$1" -crop 300x625+362+100 +repage -scale '12x25!' -depth 8 txt:- 2>/dev/null |
+    awk -v want="$2" '/^#/ { next } { split($1, xy, /[,:]/); if (xy[2] != want) next
+      v = $0; sub(/^[^(]*\(/, "", v); sub(/\).*/, "", v); split(v, c, ",")
+      if (c[1] > 150 || c[2] > 90 || c[3] > 70) n++ } END { print n + 0 }'
+}
+rows_hold() { # rows_hold <png> <first> <last> <at least> <at most>
+  r=$2
+  while [ $r -le $3 ]; do
+    n=$(row_cells "$1" $r)
+    [ "$n" -ge "$4" ] && [ "$n" -le "$5" ] || { echo "   $1: row $r has $n occupied cells"; return 1; }
+    r=$((r + 1))
+  done
+}
+# Each clear of the plan: the shot before the piece that completes the rows shows them nearly
+# full (a piece fills at most four cells of a row), the shot after them shows them empty.
+clears=0
+while read -r first last; do
+  clears=$((clears + 1))
+  check "before-clear-$clears.png: rows $first..$last nearly full" rows_hold "$out/before-clear-$clears.png" $first $last 8 11
+  check "after-clear-$clears.png: rows $first..$last cleared, empty" rows_hold "$out/after-clear-$clears.png" $first $last 0 0
+done <<EOF2
+$(awk '$1 == "empty" { print $2, $3 }' "$keys")
+EOF2
+check "the plan clears rows ($clears clears)" test $clears -gt 0
+
+# The final score holds 20 for every piece the plan locks and 100 for every row cleared.
 score=$(cat "$out/score.txt" 2>/dev/null)
-check "the final score ($score) counts the dropped piece" test "${score:-0}" -ge 20 2>/dev/null
+locks=$(awk '$2 == "plan:" { print $4 }' "$keys")
+planned=$(awk '$2 == "plan:" { print $8 }' "$keys")
+rows_score() { case "$1" in ''|*[!0-9]*) return 1 ;; esac; r=$(( $1 - 20 * $2 )); [ $r -ge 300 ] && [ $((r % 100)) -eq 0 ]; }
+check "the final score ($score, planned $planned) minus 20 for each of $locks locks is 300 or more whole rows" \
+  rows_score "$score" "$locks"
 check "log_main.txt beside the pictures" test -f "$out/log_main.txt"
 check "log_renderdevice.txt beside the pictures" grep -q "oneTimeInit onnistui" "$out/log_renderdevice.txt"
 
 replacement=$(WINEPREFIX="$build/demo-wineprefix" WINEDEBUG=-all DISPLAY= \
   wine reg query 'HKCU\Software\Wine\Fonts\Replacements' /v Impact </dev/null 2>/dev/null | tr -d '\r')
 WINEPREFIX="$build/demo-wineprefix" wineserver -k >/dev/null 2>&1
-check "the prefix replaces Impact with Liberation Sans Narrow" \
-  sh -c 'echo "$1" | grep -q "Impact.*REG_SZ.*Liberation Sans Narrow"' - "$replacement"
+. "$src/tools/wine-fonts.sh"
+check "the prefix replaces Impact with $PELMORA_IMPACT_FACE" \
+  sh -c 'echo "$1" | grep -q "Impact.*REG_SZ.*$2"' - "$replacement" "$PELMORA_IMPACT_FACE"
 
 echo "$passes passed, $failures failed"
 [ $failures -eq 0 ]

@@ -3,7 +3,9 @@
 // flames, the texts, the menu and the game over panel.
 #include <gtest/gtest.h>
 #include <cstdint>
+#include <algorithm>
 #include <cstdlib>
+#include <ostream>
 #include <memory>
 #include <string>
 #include "RenderDeviceRelease.h"
@@ -47,6 +49,42 @@ int CountBright(const Picture& p, int x0, int y0, int x1, int y1, int threshold 
             if (c.r + c.g + c.b > threshold) ++n;
         }
     return n;
+}
+
+// The pixels where two frames of the same game differ, outside the rectangle [x0,x1) x [y0,y1)
+// and within the columns [left, right): what a panel drew beyond its edges. Reports their
+// count and bounding box.
+struct Spill {
+    int count = 0;
+    int left = 1 << 30, top = 1 << 30, right = -1, bottom = -1;
+};
+
+Spill DrawnOutside(const Picture& with, const Picture& without, int x0, int y0, int x1, int y1,
+                   int left, int right)
+{
+    Spill s;
+    for (int y = 0; y < with.height; ++y)
+        for (int x = left; x < right; ++x) {
+            if (x >= x0 && x < x1 && y >= y0 && y < y1)
+                continue;
+            Rgb a = ToRgb(with.at(x, y)), b = ToRgb(without.at(x, y));
+            if (std::abs(a.r - b.r) + std::abs(a.g - b.g) + std::abs(a.b - b.b) <= 12)
+                continue;
+            ++s.count;
+            s.left = std::min(s.left, x);
+            s.right = std::max(s.right, x);
+            s.top = std::min(s.top, y);
+            s.bottom = std::max(s.bottom, y);
+        }
+    return s;
+}
+
+std::ostream& operator<<(std::ostream& os, const Spill& s)
+{
+    if (s.count == 0)
+        return os << "nothing";
+    return os << s.count << " pixels within x " << s.left << ".." << s.right << ", y " << s.top
+              << ".." << s.bottom;
 }
 
 // The centre texel of one of the game's DDS images, read with the strict reader the image tool
@@ -220,6 +258,14 @@ TEST_F(GameFrame, MenuAtProgramStart)
     EXPECT_GT(CountBright(p, 100, 380, 228, 636), 500) << "left torch sprite";
     EXPECT_GT(CountBright(p, 800, 380, 928, 636), 500) << "right torch sprite";
     EXPECT_EQ(CountBright(p, 120, 300, 200, 378, 30), 0) << "no flame above the left torch";
+
+    // Every text of the menu stays inside its panel (312..712 x 200..460): against the same
+    // frame without the menu, nothing differs outside the panel between the two torches
+    // (whose flames burn when the menu is gone).
+    game.menuShown = false;
+    Picture play = Draw(0);
+    Spill spill = DrawnOutside(p, play, 312, 200, 712, 460, 260, 780);
+    EXPECT_EQ(spill.count, 0) << "the menu drew outside its panel: " << spill;
 }
 
 TEST_F(GameFrame, SettledBlocksOfEveryKindAtTheirCells)
@@ -316,6 +362,17 @@ TEST_F(GameFrame, GameOverPanelOverTheMenuWithTheScoreInGrey)
     EXPECT_GT(CountBright(p, 320, 490, 700, 520), 150) << "Paina [enter] jatkaaksesi...";
     // The score after "Pisteet: " has four digits now.
     EXPECT_GT(CountBright(p, 860, 50, 930, 85), 30);
+
+    // Every text of the game over panel stays inside it (280..760 x 250..550): against the
+    // same frame without the game over state, nothing differs outside the panel. A face wider
+    // than the game's own runs "GAME OVER" or the last line past the right edge. The longest
+    // final score the panel shows whole is drawn too.
+    game.score = 99999;
+    Picture over = Draw(0);
+    game.gameOver = false;
+    Picture menu = Draw(0);
+    Spill spill = DrawnOutside(over, menu, 280, 250, 760, 550, 0, 1024);
+    EXPECT_EQ(spill.count, 0) << "the game over panel drew outside itself: " << spill;
 }
 
 TEST_F(GameFrame, FormatScoreGivesTheDecimalText)
