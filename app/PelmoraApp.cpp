@@ -154,8 +154,10 @@ bool PelmoraApp::startDevice(const char* library)
     // does), and the library that made it gets its two shared vertex declarations.
     OXESetCurrentRenderDevice(device_->GetRenderDevice());
     device_->CreateVertexDeclarations();
+    // Each channel as the float whose byte the device's truncation gives back exactly.
     const D3DCOLOR c = settings_.background;
-    device_->SetBackgroundColor(((c >> 16) & 0xFF) / 255.0f, ((c >> 8) & 0xFF) / 255.0f, (c & 0xFF) / 255.0f);
+    auto channel = [](D3DCOLOR byte) { return (float(byte & 0xFF) + 0.5f) / 255.0f; };
+    device_->SetBackgroundColor(channel(c >> 16), channel(c >> 8), channel(c));
     ShowWindow(window_, SW_SHOW);
     SetForegroundWindow(window_);
     return true;
@@ -261,7 +263,7 @@ int PelmoraApp::run(const FrameFunction& frame)
     if (!started_ || stopped_ || !device_) return exitCode_ ? exitCode_ : 1;
     LARGE_INTEGER frequency;
     QueryPerformanceFrequency(&frequency);
-    while (pumpMessages()) {
+    for (bool more = true; more && pumpMessages();) {
         LARGE_INTEGER now;
         QueryPerformanceCounter(&now);
         float seconds = 0.0f;
@@ -277,11 +279,11 @@ int PelmoraApp::run(const FrameFunction& frame)
             fail(2, "frame " + std::to_string(frames_ + 1) + " did not begin (" + Hex(hr) + ")");
             break;
         }
-        const bool more = frame ? frame(seconds) : true;
+        more = frame ? frame(seconds) : true;
         ++frames_;
         if (!options_.shotFile.empty() && frames_ == options_.frames) pendingShot_ = options_.shotFile;
         if (!endFrame()) quit_ = true;
-        if (!more || (options_.frames > 0 && frames_ >= options_.frames)) quit_ = true;
+        if (options_.frames > 0 && frames_ >= options_.frames) quit_ = true;
     }
     return exitCode_;
 }

@@ -50,7 +50,8 @@ struct PelmoraAppSettings {
 class PelmoraApp {
 public:
     // The program's frame: draws one frame; seconds since the last one (0 for the first, a fixed
-    // 1/30 in scripted runs). Returning false ends the loop after this frame.
+    // 1/30 in scripted runs). Returning false ends this run() after this frame (the program
+    // goes on: it may run() again, e.g. another scene).
     typedef std::function<bool(float seconds)> FrameFunction;
 
     explicit PelmoraApp(const PelmoraAppSettings& settings);
@@ -64,9 +65,10 @@ public:
     bool start();
     bool start(const std::vector<std::string>& args);
 
-    // The message loop with one frame per turn, until Esc, the close box, a frame function that
-    // returns false, the scripted frame count or a failing frame. Returns exitCode(). A program
-    // may call it more than once (frames are counted on); after the end it returns at once.
+    // The message loop with one frame per turn, until the frame function returns false, or the
+    // program ends: Esc, the close box, the scripted frame count, a failing frame (ending()
+    // then turns true). Returns exitCode(). A program may call it more than once (frames are
+    // counted on); once the program ends it returns at once.
     int run(const FrameFunction& frame);
     // Drains the window's messages once, for programs with loops of their own; false once the
     // program should end.
@@ -90,7 +92,7 @@ public:
     int width() const { return width_; }
     int height() const { return height_; }
     int frameCount() const { return frames_; }            // frames run so far
-    bool ending() const { return quit_; }                 // the loop has ended or will end
+    bool ending() const { return quit_; }                 // the program ends: no more frames
     bool scripted() const { return options_.scripted(); } // --shot or --frames given
     const PelmoraAppOptions& options() const { return options_; }
     const std::vector<std::string>& arguments() const { return options_.rest; } // not taken by the frame
