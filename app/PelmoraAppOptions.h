@@ -9,7 +9,7 @@
 #include <vector>
 
 struct PelmoraAppOptions {
-    static const int DefaultShotFrames = 30; // frame saved by --shot without --frames
+    static constexpr int DefaultShotFrames = 30; // frame saved by --shot without --frames
 
     std::string shotFile;           // --shot: the PNG file to write; empty for none
     int frames = 0;                 // --frames: the last frame to run; 0 for no limit
