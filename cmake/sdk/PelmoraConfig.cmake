@@ -22,7 +22,7 @@
 
 if(MSVC OR CMAKE_CXX_SIMULATE_ID STREQUAL "MSVC")
   set(Pelmora_FOUND FALSE)
-  set(Pelmora_NOT_FOUND_MESSAGE
+  string(CONCAT Pelmora_NOT_FOUND_MESSAGE
     "Pelmora's classes are exported with the GNU C++ ABI of mingw-w64 (Itanium layout, two "
     "destructor entries in the render device's vtable); Visual C++ cannot link them. Build the "
     "client with mingw-w64 (GCC, or Clang in its MinGW mode).")
@@ -30,7 +30,7 @@ if(MSVC OR CMAKE_CXX_SIMULATE_ID STREQUAL "MSVC")
 endif()
 if(NOT WIN32)
   set(Pelmora_FOUND FALSE)
-  set(Pelmora_NOT_FOUND_MESSAGE
+  string(CONCAT Pelmora_NOT_FOUND_MESSAGE
     "Pelmora is a Windows SDK and this configuration does not build for Windows. On Linux, "
     "configure with -DCMAKE_TOOLCHAIN_FILE=${CMAKE_CURRENT_LIST_DIR}/mingw-w64-x86_64.cmake")
   return()
