@@ -7,7 +7,8 @@ if [ -z "${BASH_VERSION:-}" ]; then exec bash "$0" "$@"; fi
 set -u
 action="$1"
 build=$(cd "$2" && pwd)
-export WINEPREFIX="$build/wineprefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+# PELMORA_WINEPREFIX chooses another prefix (a client build tree's setting).
+export WINEPREFIX="${PELMORA_WINEPREFIX:-$build/wineprefix}" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 . "$(cd "$(dirname "$0")/.." && pwd)/tools/wine-fonts.sh"
 
 stop() {

@@ -1,9 +1,17 @@
 #!/bin/bash
 # Runs a Windows program under Wine with the build tree's own prefix and display.
-# The build tree is found from PELMORA_BUILD_DIR or from the program's path (<build>/bin/x.exe).
+# The build tree is found from PELMORA_BUILD_DIR, else as the nearest folder above the program
+# that holds a CMakeCache.txt (<build>/bin/x.exe here, <build>/x.exe in a client's tree), else
+# the program folder's parent.
 prog="$1"
 if [ -z "$PELMORA_BUILD_DIR" ]; then
-  PELMORA_BUILD_DIR=$(cd "$(dirname "$prog")/.." && pwd)
+  dir=$(cd "$(dirname "$prog")" && pwd)
+  while [ "$dir" != / ] && [ ! -f "$dir/CMakeCache.txt" ]; do dir=$(dirname "$dir"); done
+  if [ -f "$dir/CMakeCache.txt" ]; then
+    PELMORA_BUILD_DIR="$dir"
+  else
+    PELMORA_BUILD_DIR=$(cd "$(dirname "$prog")/.." && pwd)
+  fi
 fi
 export WINEPREFIX="${WINEPREFIX:-$PELMORA_BUILD_DIR/wineprefix}"
 export WINEDEBUG="${WINEDEBUG:--all}"

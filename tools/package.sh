@@ -1,6 +1,6 @@
 #!/bin/sh
-# Builds everything and packs the Windows ZIP of the game with CPack:
-#   sh tools/package.sh            -> build/SimpleBrixel-1.0-win64.zip
+# Builds everything and packs, with CPack, the Windows ZIP of the game and the engine's SDK:
+#   sh tools/package.sh            -> build/SimpleBrixel-1.0-win64.zip, build/Pelmora-SDK-1.0-win64.zip
 # PELMORA_BUILD chooses the build tree; PELMORA_SKIP_BUILD=1 packs it as it is.
 set -e
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -12,3 +12,5 @@ fi
 cd "$build"
 cpack -G ZIP --config CPackConfig.cmake >/dev/null
 echo "package.sh: $build/SimpleBrixel-1.0-win64.zip"
+cpack -G ZIP --config CPackSDKConfig.cmake >/dev/null
+echo "package.sh: $build/Pelmora-SDK-1.0-win64.zip"

@@ -9,6 +9,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <vector>
+#include "PelmoraApp.h"
 #include "OXED3D.h"
 #include "OXESkinManager.h"
 #include "OXEVertexCacheManager.h"
@@ -16,23 +17,6 @@
 static const int kQuads = 10000;
 static const int kSkins = 10;
 static const int kFrames = 20;
-static const int kWidth = 640, kHeight = 480;
-
-static LRESULT CALLBACK WindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp)
-{
-    return DefWindowProcA(hwnd, msg, wp, lp);
-}
-
-static HWND MakeWindow()
-{
-    WNDCLASSA wc = {};
-    wc.lpfnWndProc = WindowProc;
-    wc.hInstance = GetModuleHandleA(nullptr);
-    wc.lpszClassName = "BatchingBench";
-    RegisterClassA(&wc);
-    return CreateWindowA("BatchingBench", "BatchingBench", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0,
-                         kWidth, kHeight, nullptr, nullptr, wc.hInstance, nullptr);
-}
 
 static double Seconds()
 {
@@ -116,12 +100,18 @@ static void PlainStates(IDirect3DDevice9* d)
 
 int main()
 {
-    HWND window = MakeWindow();
-    OXED3D* rd = new OXED3D(GetModuleHandleA(nullptr));
-    if (!window || FAILED(rd->Init(window, 16, 8, false, false))) {
+    // The window and PelmoraGraf's render device from the application frame (the device's
+    // default 1024 x 768 back buffer); its layout is the one every deliverable shares.
+    PelmoraAppSettings settings;
+    settings.title = "bench_batching";
+    settings.flushLog = false;
+    settings.messageBoxes = false;
+    PelmoraApp app(settings);
+    if (!app.start()) {
         printf("bench_batching: the render device did not start\n");
         return 1;
     }
+    OXED3D* rd = static_cast<OXED3D*>(app.device());
     rd->m_usingShaders = false; // both paths draw with the fixed-function pipeline
     IDirect3DDevice9* device = rd->GetD3DDevice();
     OXESkinManager* skins = rd->GetSkinManager();
@@ -192,7 +182,6 @@ int main()
     // Machine-readable: figure|ours|unit|reference|its value|unit|ours / reference.
     printf("RESULT|batching: %d quads, %d skins, whole frame|%.3f|ms|one DrawIndexedPrimitiveUP per quad|%.3f|ms|%.2f\n",
            kQuads, kSkins, tBatched * 1000.0, tOneByOne * 1000.0, tOneByOne > 0 ? tBatched / tOneByOne : 0.0);
-    delete rd;
-    DestroyWindow(window);
+    app.stop();
     return 0;
 }

@@ -11,17 +11,13 @@
 #include <cstring>
 #include <string>
 #include <vector>
+#include "PelmoraApp.h"
 #include "FadeScreen.h"
 #include "MeltScreen.h"
 #include "Pixelate.h"
 
 static const int Width = 1024;
 static const int Height = 768;
-
-static LRESULT CALLBACK BenchWindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp)
-{
-    return DefWindowProcA(hwnd, msg, wp, lp);
-}
 
 static double Seconds()
 {
@@ -236,27 +232,20 @@ static void FetchBackBuffer(IDirect3DDevice9* device, IDirect3DSurface9* work)
 
 int main()
 {
-    WNDCLASSA wc = {};
-    wc.lpfnWndProc = BenchWindowProc;
-    wc.hInstance = GetModuleHandleA(nullptr);
-    wc.lpszClassName = "EffectsBench";
-    RegisterClassA(&wc);
-    HWND window = CreateWindowA("EffectsBench", "bench_effects", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0,
-                                Width, Height, nullptr, nullptr, wc.hInstance, nullptr);
-    IDirect3D9* d3d = Direct3DCreate9(D3D_SDK_VERSION);
-    D3DPRESENT_PARAMETERS pp = {};
-    pp.Windowed = TRUE;
-    pp.SwapEffect = D3DSWAPEFFECT_DISCARD;
-    pp.BackBufferFormat = D3DFMT_X8R8G8B8;
-    pp.BackBufferWidth = Width;
-    pp.BackBufferHeight = Height;
-    pp.hDeviceWindow = window;
-    IDirect3DDevice9* device = nullptr;
-    if (!d3d || FAILED(d3d->CreateDevice(D3DADAPTER_DEFAULT, D3DDEVTYPE_HAL, window,
-                                         D3DCREATE_SOFTWARE_VERTEXPROCESSING, &pp, &device))) {
+    // The window and the Direct3D device of PelmoraGraf's render device, Width x Height, from the
+    // application frame.
+    PelmoraAppSettings settings;
+    settings.title = "bench_effects";
+    settings.width = Width;
+    settings.height = Height;
+    settings.flushLog = false;
+    settings.messageBoxes = false;
+    PelmoraApp app(settings);
+    if (!app.start()) {
         printf("bench_effects: no Direct3D device\n");
         return 1;
     }
+    IDirect3DDevice9* device = app.d3d();
     if (!WritePicture("bench_a.dds", 1) || !WritePicture("bench_b.dds", 2)) {
         printf("bench_effects: cannot write the pictures\n");
         return 1;
@@ -358,9 +347,6 @@ int main()
             printf("|%s|%.3f|ms|%.2f", f.floorName.c_str(), f.floorSeconds * 1e3, f.seconds / f.floorSeconds);
         printf("\n");
     }
-    if (!floorsHold) return 1;
-    device->Release();
-    d3d->Release();
-    DestroyWindow(window);
-    return 0;
+    app.stop();
+    return floorsHold ? 0 : 1;
 }

@@ -5,6 +5,7 @@
 #include <cstring>
 #include <string>
 #include <vector>
+#include "PelmoraApp.h"
 #include "Sprinkler.h"
 #include "OXERenderDevice.h"
 #include "OXEResult.h"
@@ -41,27 +42,22 @@ public:
     }
 };
 
-typedef HRESULT (*CreateFn)(HINSTANCE, OXERenderDevice**);
-
 } // namespace
 
 int main()
 {
-    WNDCLASSA wc = {};
-    wc.lpfnWndProc = DefWindowProcA;
-    wc.hInstance = GetModuleHandleA(nullptr);
-    wc.lpszClassName = "PSystemBench";
-    RegisterClassA(&wc);
-    HWND window = CreateWindowA("PSystemBench", "PSystemBench", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 660, 500,
-                                nullptr, nullptr, wc.hInstance, nullptr);
-    HMODULE graf = GetModuleHandleA("PelmoraGraf.dll");
-    CreateFn create = (CreateFn)GetProcAddress(graf, "CreateRenderDevice");
-    OXERenderDevice* device = nullptr;
-    if (!create || create(graf, &device) != OXE_OK || device->Init(window, 16, 8, false, false) != OXE_OK) {
+    // The window and PelmoraGraf's render device (1024 x 768, its vertex declarations made) from
+    // the application frame.
+    PelmoraAppSettings settings;
+    settings.title = "bench_psystem";
+    settings.flushLog = false;
+    settings.messageBoxes = false;
+    PelmoraApp app(settings);
+    if (!app.start()) {
         std::printf("no render device\n");
         return 1;
     }
-    device->CreateVertexDeclarations();
+    OXERenderDevice* device = app.device();
     // A white texture file for the particles.
     std::string tex = "bench_white.bmp";
     {

@@ -1,6 +1,7 @@
 // What the render device's frame and screen-space drawing cost over the bare Direct3D and D3DX
 // calls underneath them. Each figure is printed next to a reference measured in the same run on
 // the same device; rounds alternate between the two and the best round of each counts.
+#include "PelmoraApp.h"
 #include "OXED3D.h"
 #include <cstdio>
 #include <cstring>
@@ -9,22 +10,6 @@
 namespace {
 
 const int kRounds = 5;
-
-LRESULT CALLBACK BenchWindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp)
-{
-    return DefWindowProcA(hwnd, msg, wp, lp);
-}
-
-HWND CreateBenchWindow()
-{
-    WNDCLASSA wc = {};
-    wc.lpfnWndProc = BenchWindowProc;
-    wc.hInstance = GetModuleHandleA(nullptr);
-    wc.lpszClassName = "PelmoraBenchWindow";
-    RegisterClassA(&wc);
-    return CreateWindowA(wc.lpszClassName, "bench_renderdevice", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 1024, 768,
-                         nullptr, nullptr, wc.hInstance, nullptr);
-}
 
 double Seconds()
 {
@@ -103,13 +88,18 @@ void DrawOutlineDirectly(IDirect3DDevice9* d3d, float x0, float y0, float x1, fl
 
 int main()
 {
-    HWND window = CreateBenchWindow();
-    OXED3D* device = new OXED3D(GetModuleHandleA(nullptr));
-    if (!window || device->Init(window, 16, 8, false, false) != OXE_OK) {
+    // The window and PelmoraGraf's render device (1024 x 768) from the application frame; its
+    // layout is the one every deliverable shares.
+    PelmoraAppSettings settings;
+    settings.title = "bench_renderdevice";
+    settings.flushLog = false;
+    settings.messageBoxes = false;
+    PelmoraApp app(settings);
+    if (!app.start()) {
         printf("bench_renderdevice: the render device did not start\n");
-        delete device;
         return 1;
     }
+    OXED3D* device = static_cast<OXED3D*>(app.device());
     IDirect3DDevice9* d3d = device->GetD3DDevice();
     device->CreateFontInSlot(0, "Impact", 20, 10, 3, false);
     ID3DXFont* slotFont = device->m_fontTable[0];
@@ -170,7 +160,6 @@ int main()
             endScene);
 
     if (keptFont) keptFont->Release();
-    delete device;
-    DestroyWindow(window);
+    app.stop();
     return 0;
 }

@@ -1,11 +1,13 @@
 // Parts sample: a textured box lit by a lamp and turning, a menu that lights the item under the
-// mouse, a 3D text and a picture surface copied to the top left of the back buffer. The render
-// device is made by PelmoraParts' own factory, so the library's surfaces find its device. The
-// box, its texture and the picture are written into the working folder at start.
+// mouse, a 3D text and a picture surface copied to the top left of the back buffer, on the
+// application frame. The render device is made by PelmoraParts' own factory, so the library's
+// surfaces find its device. The box, its texture and the picture are written into the working
+// folder at start.
 //
-//   parts_sample.exe               runs until Esc or the window is closed
-//   parts_sample.exe --shot FILE   draws a few frames (the pointer placed on the second menu
-//                                  item), saves the last as FILE (PNG) and quits
+//   parts_sample.exe                          runs until Esc or the window is closed
+//   parts_sample.exe --shot FILE [--frames N] draws N frames (30; the pointer placed on the
+//                                             second menu item), saves the last as FILE (PNG)
+//                                             and quits
 #include <windows.h>
 #include <d3d9.h>
 #include <d3dx9.h>
@@ -15,6 +17,7 @@
 #include <cstring>
 #include <string>
 #include <vector>
+#include "PelmoraApp.h"
 #include "OXED3D.h"
 #include "CMesh.h"
 #include "OXELamp.h"
@@ -22,18 +25,8 @@
 #include "OXESurface.h"
 #include "simpleMenu.h"
 
-extern "C" __declspec(dllimport) HRESULT CreateRenderDevice(HINSTANCE module, OXERenderDevice** device);
-extern "C" __declspec(dllimport) HRESULT ReleaseRenderDevice(OXERenderDevice** device);
-
-static const int Width = 1024; // the render device starts a 1024 x 768 back buffer
+static const int Width = 1024;
 static const int Height = 768;
-static bool g_quit = false;
-
-static LRESULT CALLBACK SampleWindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp)
-{
-    if (msg == WM_DESTROY || (msg == WM_KEYDOWN && wp == VK_ESCAPE)) g_quit = true;
-    return DefWindowProcA(hwnd, msg, wp, lp);
-}
 
 // ---- Files written at start ----
 
@@ -152,130 +145,93 @@ static void SetCamera(IDirect3DDevice9* d3d)
     d3d->SetTextureStageState(0, D3DTSS_COLORARG2, D3DTA_DIFFUSE);
 }
 
-static bool SaveShot(IDirect3DDevice9* d3d, const char* file)
-{
-    IDirect3DSurface9* back = nullptr;
-    IDirect3DSurface9* copy = nullptr;
-    bool ok = false;
-    if (SUCCEEDED(d3d->GetBackBuffer(0, 0, D3DBACKBUFFER_TYPE_MONO, &back))) {
-        D3DSURFACE_DESC desc;
-        back->GetDesc(&desc);
-        if (SUCCEEDED(d3d->CreateOffscreenPlainSurface(desc.Width, desc.Height, desc.Format, D3DPOOL_SYSTEMMEM, &copy,
-                                                       nullptr)) &&
-            SUCCEEDED(d3d->GetRenderTargetData(back, copy)))
-            ok = SUCCEEDED(D3DXSaveSurfaceToFileA(file, D3DXIFF_PNG, copy, nullptr, nullptr));
-    }
-    if (copy) copy->Release();
-    if (back) back->Release();
-    return ok;
-}
 
-int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int)
-{
-    std::string shot;
-    if (const char* at = strstr(commandLine, "--shot ")) shot = at + 7;
-    while (!shot.empty() && (shot.back() == ' ' || shot.back() == '"')) shot.pop_back();
-    if (!shot.empty() && shot.front() == '"') shot.erase(0, 1);
+// Everything the sample draws, made on the device once it runs and gone before it is released.
+class PartsScene {
+public:
+    explicit PartsScene(OXERenderDevice* device) : device_(device), menu_(4, 0)
+    {
+        IDirect3DDevice9* d3d = device->GetD3DDevice();
+        WriteBmp("sample_crate.bmp", 64, 64, CrateTexel);
+        WriteBoxX("sample_box.x", "sample_crate.bmp");
+        WriteBmp("sample_badge.bmp", 256, 72, BadgeTexel);
 
-    WNDCLASSA wc = {};
-    wc.lpfnWndProc = SampleWindowProc;
-    wc.hInstance = instance;
-    wc.hCursor = LoadCursor(nullptr, IDC_ARROW);
-    wc.lpszClassName = "PelmoraPartsSample";
-    RegisterClassA(&wc);
-    RECT area = {0, 0, Width, Height};
-    AdjustWindowRect(&area, WS_OVERLAPPEDWINDOW, FALSE);
-    HWND window = CreateWindowA(wc.lpszClassName, "PelmoraParts sample", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0,
-                                area.right - area.left, area.bottom - area.top, nullptr, nullptr, instance, nullptr);
+        if (!box_.Load(const_cast<char*>("sample_box.x"), d3d)) fprintf(stderr, "the box did not load\n");
+        crate_.SetMesh(&box_);
+        crate_.transform.TranslateAbs(1.4f, 0.2f, 0);
 
-    OXERenderDevice* device = nullptr;
-    if (!window || FAILED(CreateRenderDevice(GetModuleHandleA("PelmoraParts.dll"), &device)) || !device ||
-        FAILED(device->Init(window, 16, 8, false, false))) {
-        fprintf(stderr, "the render device did not start\n");
-        return 1;
-    }
-    IDirect3DDevice9* d3d = device->GetD3DDevice();
+        lamp_.init(D3DLIGHT_DIRECTIONAL); // white, 1.0
+        lamp_.setDirection(D3DXVECTOR3(0.6f, -0.8f, 1.0f));
 
-    WriteBmp("sample_crate.bmp", 64, 64, CrateTexel);
-    WriteBoxX("sample_box.x", "sample_crate.bmp");
-    WriteBmp("sample_badge.bmp", 256, 72, BadgeTexel);
+        title_.CreatD3DXTextMesh(d3d, const_cast<char*>("Arial"), advString("Pelmora"), 12, 1, 0);
+        title_.lighting = true;
+        title_.transform.ScaleAbs(0.9f, 0.9f, 0.9f);
+        title_.transform.TranslateAbs(-2.9f, -2.2f, 0);
 
-    CMesh box;
-    if (!box.Load(const_cast<char*>("sample_box.x"), d3d)) fprintf(stderr, "the box did not load\n");
-    CMeshInstance crate;
-    crate.SetMesh(&box);
-    crate.transform.TranslateAbs(1.4f, 0.2f, 0);
+        if (FAILED(badge_.LoadFromFile("sample_badge.bmp"))) fprintf(stderr, "the picture did not load\n");
 
-    OXELamp lamp;
-    lamp.init(D3DLIGHT_DIRECTIONAL); // white, 1.0
-    lamp.setDirection(D3DXVECTOR3(0.6f, -0.8f, 1.0f));
-
-    OXEText3D title;
-    title.CreatD3DXTextMesh(d3d, const_cast<char*>("Arial"), advString("Pelmora"), 12, 1, 0);
-    title.lighting = true;
-    title.transform.ScaleAbs(0.9f, 0.9f, 0.9f);
-    title.transform.TranslateAbs(-2.9f, -2.2f, 0);
-
-    OXESurface badge;
-    if (FAILED(badge.LoadFromFile("sample_badge.bmp"))) fprintf(stderr, "the picture did not load\n");
-
-    // Items under the badge, at (40, 110 + 25 i); the menu itself at (0, 0) so that the hover
-    // rectangles lie over the drawn items.
-    simpleMenu menu(4, 0);
-    const char* labels[4] = {"Uusi peli", "Asetukset", "Ohje", "Lopeta"};
-    menu.left = 40;
-    menu.top = 110;
-    menu.UpdateMenuItems();
-    menu.setMenuPosition(0, 0);
-    for (int i = 0; i < 4; ++i) {
-        menu.items[i].hidden = false;
-        menu.items[i].text = advString(labels[i]);
-        menu.items[i].labelHeight = 16;
-        menu.items[i].color = 0xFFF0F0F0;
-    }
-
-    device->SetBackgroundColor(0.12f, 0.14f, 0.2f);
-    const int shotFrames = 3;
-    int frame = 0;
-    int result = 0;
-    while (!g_quit) {
-        MSG msg;
-        while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-            TranslateMessage(&msg);
-            DispatchMessageA(&msg);
+        // Items under the badge, at (40, 110 + 25 i); the menu itself at (0, 0) so that the hover
+        // rectangles lie over the drawn items.
+        const char* labels[4] = {"Uusi peli", "Asetukset", "Ohje", "Lopeta"};
+        menu_.left = 40;
+        menu_.top = 110;
+        menu_.UpdateMenuItems();
+        menu_.setMenuPosition(0, 0);
+        for (int i = 0; i < 4; ++i) {
+            menu_.items[i].hidden = false;
+            menu_.items[i].text = advString(labels[i]);
+            menu_.items[i].labelHeight = 16;
+            menu_.items[i].color = 0xFFF0F0F0;
         }
-        if (g_quit) break;
+    }
 
-        POINT mouse = {60, 137}; // the second item, for the screenshot
-        if (shot.empty()) {
-            GetCursorPos(&mouse);
-            ScreenToClient(window, &mouse);
-        }
-        menu.updateMenuItmes(mouse.x, mouse.y);
-        crate.transform.RotateAbs(0.45f, 0.6f + 0.01f * frame, 0);
-
-        if (FAILED(device->BeginFrame(true, true, false))) break;
+    // One frame, inside the device's BeginFrame and EndFrame; mouse in client pixels.
+    void frame(POINT mouse)
+    {
+        IDirect3DDevice9* d3d = device_->GetD3DDevice();
+        menu_.updateMenuItmes(mouse.x, mouse.y);
+        crate_.transform.RotateAbs(0.45f, 0.6f + 0.01f * frame_++, 0);
         SetCamera(d3d);
         d3d->SetRenderState(D3DRS_AMBIENT, 0xFF303030);
-        lamp.update(d3d);
-        crate.Render(d3d);
-        title.Render(d3d);
-        badge.copyToBackBuffer();
-        menu.Render(static_cast<OXED3D*>(device));
-        ++frame;
-        if (!shot.empty() && frame >= shotFrames) {
-            d3d->EndScene();
-            if (!SaveShot(d3d, shot.c_str())) {
-                fprintf(stderr, "could not save %s\n", shot.c_str());
-                result = 1;
-            }
-            d3d->BeginScene(); // EndFrame ends the scene it expects
-            device->EndFrame();
-            break;
-        }
-        device->EndFrame();
+        lamp_.update(d3d);
+        crate_.Render(d3d);
+        title_.Render(d3d);
+        badge_.copyToBackBuffer();
+        menu_.Render(static_cast<OXED3D*>(device_));
     }
-    ReleaseRenderDevice(&device);
-    DestroyWindow(window);
-    return result;
+
+private:
+    OXERenderDevice* device_;
+    CMesh box_;
+    CMeshInstance crate_;
+    OXELamp lamp_;
+    OXEText3D title_;
+    OXESurface badge_;
+    simpleMenu menu_;
+    int frame_ = 0;
+};
+
+int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int)
+{
+    PelmoraAppSettings settings;
+    settings.title = "PelmoraParts sample";
+    settings.width = Width;
+    settings.height = Height;
+    settings.library = "PelmoraParts.dll";
+    settings.background = 0xFF1E2333;
+    PelmoraApp app(settings);
+    if (!app.start()) return app.exitCode();
+    {
+        PartsScene scene(app.device());
+        app.run([&](float) {
+            POINT mouse = {60, 137}; // the second item, for the screenshot
+            if (!app.scripted()) {
+                GetCursorPos(&mouse);
+                ScreenToClient(app.window(), &mouse);
+            }
+            scene.frame(mouse);
+            return true;
+        });
+    }
+    return app.stop();
 }

@@ -1,7 +1,9 @@
 // Transitions sample: plays the fade, the melt and the pixelate of PelmoraEffects between two
-// pictures that it draws itself at start and writes as DDS files into the working folder.
+// pictures that it draws itself at start and writes as DDS files into the working folder, on
+// the application frame (the Direct3D device of PelmoraGraf's render device).
 //
 //   transitions.exe                  plays the three transitions in a loop; Esc quits
+//   transitions.exe --shot FILE [--frames N]   saves frame N (30) as PNG and quits
 //   transitions.exe --shots FOLDER   plays them once, saves a PNG from the course of each
 //                                    (FOLDER\transitions-fade.png, -melt.png, -pixelate.png)
 //                                    and quits
@@ -14,6 +16,7 @@
 #include <cstring>
 #include <string>
 #include <vector>
+#include "PelmoraApp.h"
 #include "FadeScreen.h"
 #include "MeltScreen.h"
 #include "Pixelate.h"
@@ -22,14 +25,6 @@ static const int Width = 800;
 static const int Height = 600;
 static const char* PictureA = "transition_a.dds";
 static const char* PictureB = "transition_b.dds";
-
-static bool g_quit = false;
-
-static LRESULT CALLBACK SampleWindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp)
-{
-    if (msg == WM_DESTROY || (msg == WM_KEYDOWN && wp == VK_ESCAPE)) g_quit = true;
-    return DefWindowProcA(hwnd, msg, wp, lp);
-}
 
 static uint32_t Rgb(double r, double g, double b)
 {
@@ -78,22 +73,6 @@ static bool WritePicture(const char* file, uint32_t (*pixel)(int, int))
     return fclose(f) == 0 && ok;
 }
 
-// Saves what the back buffer holds now as a PNG.
-static void SaveShot(IDirect3DDevice9* device, const std::string& file)
-{
-    IDirect3DSurface9* backBuffer = nullptr;
-    IDirect3DSurface9* copy = nullptr;
-    if (FAILED(device->GetBackBuffer(0, 0, D3DBACKBUFFER_TYPE_MONO, &backBuffer))) return;
-    if (SUCCEEDED(device->CreateOffscreenPlainSurface(Width, Height, D3DFMT_X8R8G8B8, D3DPOOL_SYSTEMMEM,
-                                                      &copy, nullptr)) &&
-        SUCCEEDED(device->GetRenderTargetData(backBuffer, copy))) {
-        HRESULT hr = D3DXSaveSurfaceToFileA(file.c_str(), D3DXIFF_PNG, copy, nullptr, nullptr);
-        printf("%s %s\n", SUCCEEDED(hr) ? "saved" : "could not save", file.c_str());
-    }
-    if (copy) copy->Release();
-    backBuffer->Release();
-}
-
 // The three transitions, one after the other, frame by frame.
 class Show {
 public:
@@ -112,7 +91,6 @@ public:
     // transition when this frame is the one to take a screenshot of, else null.
     const char* frame(int frame)
     {
-        
         const int t = frame % loopFrames();
         if (t < fadeFrames) {
             if (t == 0) fade_.RenderPict1ToFinalPicture(device_);
@@ -147,66 +125,35 @@ private:
     Pixelate pixelate_;
 };
 
-int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int)
+int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int)
 {
+    PelmoraAppSettings settings;
+    settings.title = "PelmoraEffects transitions";
+    settings.width = Width;
+    settings.height = Height;
+    PelmoraApp app(settings);
+    if (!app.start()) return app.exitCode();
+    // --shots FOLDER, the sample's own option, is left to it by the frame.
     std::string shots;
-    const char* flag = strstr(commandLine, "--shots");
-    if (flag) {
-        shots = flag + 7;
-        shots.erase(0, shots.find_first_not_of(" \""));
-        shots.erase(shots.find_last_not_of(" \"") + 1);
-        if (shots.empty()) shots = ".";
-    }
+    const std::vector<std::string>& args = app.arguments();
+    for (size_t i = 0; i < args.size(); ++i)
+        if (args[i] == "--shots") shots = i + 1 < args.size() ? args[i + 1] : ".";
 
     if (!WritePicture(PictureA, PixelA) || !WritePicture(PictureB, PixelB)) {
-        MessageBoxA(nullptr, "Cannot write the pictures into the working folder.", "transitions", MB_OK);
+        fprintf(stderr, "transitions: cannot write the pictures into the working folder\n");
+        app.stop();
         return 1;
     }
-
-    WNDCLASSA wc = {};
-    wc.lpfnWndProc = SampleWindowProc;
-    wc.hInstance = instance;
-    wc.hCursor = LoadCursor(nullptr, IDC_ARROW);
-    wc.lpszClassName = "PelmoraTransitions";
-    RegisterClassA(&wc);
-    RECT r = {0, 0, Width, Height};
-    AdjustWindowRect(&r, WS_OVERLAPPEDWINDOW, FALSE);
-    HWND window = CreateWindowA(wc.lpszClassName, "PelmoraEffects transitions", WS_OVERLAPPEDWINDOW | WS_VISIBLE,
-                                0, 0, r.right - r.left, r.bottom - r.top, nullptr, nullptr, instance, nullptr);
-
-    IDirect3D9* d3d = Direct3DCreate9(D3D_SDK_VERSION);
-    D3DPRESENT_PARAMETERS pp = {};
-    pp.Windowed = TRUE;
-    pp.SwapEffect = D3DSWAPEFFECT_DISCARD;
-    pp.BackBufferFormat = D3DFMT_X8R8G8B8;
-    pp.BackBufferWidth = Width;
-    pp.BackBufferHeight = Height;
-    pp.hDeviceWindow = window;
-    pp.PresentationInterval = D3DPRESENT_INTERVAL_ONE;
-    IDirect3DDevice9* device = nullptr;
-    if (!d3d || FAILED(d3d->CreateDevice(D3DADAPTER_DEFAULT, D3DDEVTYPE_HAL, window,
-                                         D3DCREATE_SOFTWARE_VERTEXPROCESSING, &pp, &device))) {
-        MessageBoxA(window, "No Direct3D 9 device.", "transitions", MB_OK);
-        return 1;
-    }
-
     {
-        Show show(device);
-        for (int frame = 0; !g_quit; ++frame) {
-            MSG msg;
-            while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-                TranslateMessage(&msg);
-                DispatchMessageA(&msg);
-            }
-            if (g_quit) break;
+        Show show(app.d3d());
+        int frame = 0;
+        app.run([&](float) {
             const char* middle = show.frame(frame);
-            if (middle && !shots.empty()) SaveShot(device, shots + "\\transitions-" + middle + ".png");
-            device->Present(nullptr, nullptr, nullptr, nullptr);
-            if (!shots.empty() && frame + 1 == show.loopFrames()) break;
-            if (shots.empty()) Sleep(10);
-        }
+            if (middle && !shots.empty()) app.saveShot(shots + "\\transitions-" + middle + ".png");
+            ++frame;
+            if (shots.empty() && !app.scripted()) Sleep(10);
+            return shots.empty() || frame < show.loopFrames();
+        });
     }
-    device->Release();
-    d3d->Release();
-    return 0;
+    return app.stop();
 }

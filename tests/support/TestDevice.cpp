@@ -1,4 +1,5 @@
 #include "TestDevice.h"
+#include <d3dx9.h>
 #include <gtest/gtest.h>
 #include <cstdio>
 
@@ -116,6 +117,34 @@ bool ReadBackBuffer(IDirect3DDevice9* device, Picture& out)
     }
     if (copy) copy->Release();
     target->Release();
+    return ok;
+}
+
+bool ReadImageFile(IDirect3DDevice9* device, const std::string& path, Picture& out)
+{
+    D3DXIMAGE_INFO info;
+    if (!device || FAILED(D3DXGetImageInfoFromFileA(path.c_str(), &info))) return false;
+    IDirect3DSurface9* surface = nullptr;
+    if (FAILED(device->CreateOffscreenPlainSurface(info.Width, info.Height, D3DFMT_X8R8G8B8, D3DPOOL_SYSTEMMEM,
+                                                   &surface, nullptr)))
+        return false;
+    bool ok = SUCCEEDED(D3DXLoadSurfaceFromFileA(surface, nullptr, nullptr, path.c_str(), nullptr, D3DX_FILTER_NONE,
+                                                 0, nullptr));
+    D3DLOCKED_RECT lr;
+    if (ok && SUCCEEDED(surface->LockRect(&lr, nullptr, D3DLOCK_READONLY))) {
+        out.width = int(info.Width);
+        out.height = int(info.Height);
+        out.pixels.resize(size_t(out.width) * out.height);
+        for (int y = 0; y < out.height; ++y) {
+            const uint32_t* row = reinterpret_cast<const uint32_t*>(
+                static_cast<const unsigned char*>(lr.pBits) + size_t(y) * lr.Pitch);
+            for (int x = 0; x < out.width; ++x) out.pixels[size_t(y) * out.width + x] = row[x];
+        }
+        surface->UnlockRect();
+    } else {
+        ok = false;
+    }
+    surface->Release();
     return ok;
 }
 

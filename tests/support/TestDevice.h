@@ -47,6 +47,10 @@ struct Picture {
 // (GetRenderTargetData). Call it between EndScene and Present.
 bool ReadBackBuffer(IDirect3DDevice9* device, Picture& out);
 
+// Reads an image file (PNG, BMP, DDS, ...) through D3DX into a Picture of X8R8G8B8 pixels,
+// using a system-memory surface of the given device. False when it cannot be read.
+bool ReadImageFile(IDirect3DDevice9* device, const std::string& path, Picture& out);
+
 // A real HAL device, windowed, X8R8G8B8 back buffer with D24S8 depth, on its own window.
 class TestDevice {
 public:

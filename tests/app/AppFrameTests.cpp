@@ -1,0 +1,167 @@
+// The application frame with a real render device from PelmoraGraf.dll (and PelmoraParts.dll):
+// window and back buffer of the asked size, frames between BeginFrame and EndFrame with their
+// frame time, runs that end and go on, Esc and the close box, --shot / --frames, a device
+// switch, the release check.
+#include "PelmoraApp.h"
+#include "MessageBoxAnswerer.h"
+#include "TestDevice.h"
+#include <gtest/gtest.h>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+namespace {
+
+PelmoraAppSettings Settings(int width = 320, int height = 240)
+{
+    PelmoraAppSettings s;
+    s.title = "AppFrameTest";
+    s.width = width;
+    s.height = height;
+    s.background = 0xFF336699;
+    s.messageBoxes = false;
+    return s;
+}
+
+// Fills a rectangle of the back buffer with one colour (inside the frame's scene).
+void FillRect(IDirect3DDevice9* d3d, int x, int y, int w, int h, D3DCOLOR colour)
+{
+    D3DRECT r = {x, y, x + w, y + h};
+    d3d->Clear(1, &r, D3DCLEAR_TARGET, colour, 1.0f, 0);
+}
+
+std::string WorkFile(const char* name)
+{
+    char folder[MAX_PATH] = {};
+    GetCurrentDirectoryA(MAX_PATH, folder);
+    return std::string(folder) + "\\" + name;
+}
+
+TEST(AppFrame, WindowAndBackBufferHaveTheAskedSizeAndEveryFrameIsCountedAndTimed)
+{
+    PelmoraApp app(Settings(320, 240));
+    ASSERT_TRUE(app.start({"--frames", "5"})) << app.failure();
+    ASSERT_NE(app.d3d(), nullptr);
+    RECT client = {};
+    GetClientRect(app.window(), &client);
+    EXPECT_EQ(client.right, 320);
+    EXPECT_EQ(client.bottom, 240);
+    EXPECT_EQ(app.device()->GetScreenWidth(), 320u);
+    EXPECT_EQ(app.device()->GetScreenHeight(), 240u);
+    IDirect3DSurface9* back = nullptr;
+    ASSERT_EQ(app.d3d()->GetBackBuffer(0, 0, D3DBACKBUFFER_TYPE_MONO, &back), D3D_OK);
+    D3DSURFACE_DESC desc;
+    back->GetDesc(&desc);
+    back->Release();
+    EXPECT_EQ(desc.Width, 320u);
+    EXPECT_EQ(desc.Height, 240u);
+
+    // A frame function that returns false ends that run only; the next run counts on, and a
+    // scripted run steps by a fixed 1/30 s and ends itself after the asked frames.
+    std::vector<float> times;
+    auto frame = [&](float seconds) {
+        times.push_back(seconds);
+        return times.size() != 2;
+    };
+    EXPECT_EQ(app.run(frame), 0);
+    EXPECT_EQ(app.frameCount(), 2);
+    EXPECT_FALSE(app.ending());
+    EXPECT_EQ(app.run(frame), 0);
+    EXPECT_EQ(times, std::vector<float>(5, 1.0f / 30.0f));
+    EXPECT_EQ(app.frameCount(), 5);
+    EXPECT_TRUE(app.ending());
+    EXPECT_EQ(app.run([&](float) { ADD_FAILURE() << "a frame after the end"; return true; }), 0);
+
+    HWND window = app.window();
+    EXPECT_EQ(app.stop(), 0);
+    EXPECT_EQ(app.referencesLeft(), 0u);
+    EXPECT_FALSE(IsWindow(window));
+    EXPECT_EQ(app.stop(), 0) << "a second stop does nothing";
+}
+
+TEST(AppFrame, ShotSavesTheBackBufferOfTheAskedFrameAsPng)
+{
+    const std::string file = WorkFile("app_shot.png");
+    DeleteFileA(file.c_str());
+    PelmoraApp app(Settings(320, 240));
+    ASSERT_TRUE(app.start({"--shot", file, "--frames", "3"})) << app.failure();
+    // Each frame paints its own number into a square: the saved picture must be frame 3's.
+    EXPECT_EQ(app.run([&](float) {
+        const int n = app.frameCount() + 1;
+        FillRect(app.d3d(), 100, 50, 40, 30, D3DCOLOR(0xFF000000u | (n * 0x40) << 16 | 0x20));
+        return true;
+    }), 0);
+    EXPECT_EQ(app.frameCount(), 3);
+    testsupport::Picture shot;
+    ASSERT_TRUE(testsupport::ReadImageFile(app.d3d(), file, shot)) << file;
+    EXPECT_EQ(shot.width, 320);
+    EXPECT_EQ(shot.height, 240);
+    EXPECT_EQ(shot.rgb(5, 5), 0x336699u) << "the frame's clear colour";
+    EXPECT_EQ(shot.count(0xC00020, 100, 50, 140, 80), 40 * 30) << "frame 3's square";
+    EXPECT_EQ(shot.count(0xC00020), 40 * 30) << "nowhere else";
+    EXPECT_EQ(app.stop(), 0);
+}
+
+TEST(AppFrame, ShotWithoutFramesIsFrameThirtyAndAnUnwritableOneFailsTheRun)
+{
+    PelmoraApp app(Settings(64, 48));
+    ASSERT_TRUE(app.start({"--shot", WorkFile("no_such_folder\\shot.png")}));
+    EXPECT_EQ(app.run(nullptr), 2);
+    EXPECT_EQ(app.frameCount(), 30);
+    EXPECT_NE(app.failure().find("frame 30 could not be saved as"), std::string::npos) << app.failure();
+    EXPECT_EQ(app.stop(), 2);
+}
+
+TEST(AppFrame, EscAndTheCloseBoxEndTheLoopAndTheWindowGoesOnlyWithTheDevice)
+{
+    for (UINT message : {UINT(WM_KEYDOWN), UINT(WM_CLOSE)}) {
+        SCOPED_TRACE(message == WM_CLOSE ? "close box" : "Esc");
+        PelmoraApp app(Settings());
+        ASSERT_TRUE(app.start(std::vector<std::string>())) << app.failure();
+        std::vector<float> times;
+        app.run([&](float seconds) {
+            times.push_back(seconds);
+            if (times.size() == 3) PostMessageA(app.window(), message, message == WM_KEYDOWN ? VK_ESCAPE : 0, 0);
+            return times.size() < 50;
+        });
+        // The message is seen before the fourth frame; an interactive run is timed by the clock.
+        ASSERT_EQ(times.size(), 3u);
+        EXPECT_EQ(times[0], 0.0f);
+        EXPECT_GT(times[1], 0.0f);
+        EXPECT_LT(times[1], 10.0f);
+        EXPECT_TRUE(app.ending());
+        EXPECT_TRUE(IsWindow(app.window())) << "the device still draws into it";
+        EXPECT_EQ(app.stop(), 0);
+    }
+}
+
+TEST(AppFrame, DeviceOfAnotherLibraryReplacesTheFirstAndObjectsLeftOnADeviceAreReported)
+{
+    PelmoraApp app(Settings(200, 100));
+    ASSERT_TRUE(app.start({"--frames", "4"}));
+    HWND window = app.window();
+    OXERenderDevice* first = app.device();
+    app.run([&](float) { return app.frameCount() < 2; });
+    ASSERT_TRUE(app.restartDevice("PelmoraParts.dll")) << app.failure();
+    EXPECT_EQ(app.referencesLeft(), 0u) << "the first device went completely";
+    EXPECT_EQ(app.window(), window);
+    ASSERT_NE(app.device(), nullptr);
+    EXPECT_NE(app.device(), first);
+    EXPECT_EQ(app.device()->GetScreenWidth(), 200u);
+    app.run([&](float) {
+        FillRect(app.d3d(), 0, 0, 10, 10, 0xFFFF0000);
+        return true;
+    });
+    EXPECT_EQ(app.frameCount(), 4);
+
+    // A texture still held when the device goes: reported, exit code 3.
+    IDirect3DTexture9* kept = nullptr;
+    ASSERT_EQ(app.d3d()->CreateTexture(16, 16, 1, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED, &kept, nullptr), D3D_OK);
+    EXPECT_EQ(app.stop(), 3);
+    EXPECT_EQ(app.referencesLeft(), 1u);
+    EXPECT_NE(app.failure().find("1 reference(s) to the Direct3D device of PelmoraParts.dll"), std::string::npos)
+        << app.failure();
+    EXPECT_EQ(kept->Release(), 0u); // the last reference: the Direct3D device goes with it
+}
+
+} // namespace
