@@ -13,3 +13,8 @@ void OXESeedRand(unsigned int seed)
 {
     g_randState = seed;
 }
+
+unsigned int OXERandState()
+{
+    return g_randState;
+}

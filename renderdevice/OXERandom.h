@@ -8,5 +8,8 @@
 int OXERand();
 // Sets the state, as srand() would (tests use it to restart a sequence).
 void OXESeedRand(unsigned int seed);
+// The state itself, for a loop that runs the same rule in a local variable and hands the state
+// back with OXESeedRand when it ends.
+unsigned int OXERandState();
 
 #define OXE_RAND_MAX 0x7FFF

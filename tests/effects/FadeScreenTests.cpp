@@ -314,9 +314,41 @@ TEST(TransitionPicks, KeepTheirValuesForPictureSizesAndStayInRangeBeyond)
 
 namespace {
 
-// The dissolve runs the library's generator in a local variable, its state read from three of
-// its values: that state must give the values the generator gives, for states spread over the
-// whole cycle and for the corners of the solution (low 16 bits 0 and 0xFFFF, bit 31 set or not).
+// The state the generator had before it gave v1, v2, v3 one after the other, in its low 31
+// bits; bit 31 is 0. The tests see the library's generator only through what it picks, and this
+// recovers the generator's place from three values: bit 31 never reaches a value (the values
+// are bits 16..30, and a step's low 31 bits come from the low 31 bits before it alone), and
+// three values fix the low 31 bits for every state. v1 gives bits 16..30 of the state s1 after
+// the first step; its low 16 bits L follow from v2: s2 = (K + A * L) mod 2^31 with K the part v1
+// fixes, and since A > 2^16 each of the eight turns of A * L round 2^31 meets the 2^16 states of
+// v2 in at most one L. v3 tells the candidates apart.
+uint32_t GeneratorStateBefore(int v1, int v2, int v3)
+{
+    const uint64_t a = GeneratorMultiplier, turn = 1ull << 31, low31 = turn - 1;
+    const uint64_t k = (a * (uint64_t(v1) << 16) + GeneratorIncrement) & low31;
+    uint32_t s1 = uint32_t(v1) << 16;
+    for (uint64_t w = 0; w < 8; ++w) {
+        // K + A * L must lie in [lo, lo + 0xFFFF] for some L in 0..0xFFFF.
+        const uint64_t lo = w * turn + (uint64_t(v2) << 16);
+        if (lo + 0xFFFF < k) continue;
+        const uint64_t l = lo <= k ? 0 : (lo - k + a - 1) / a;
+        if (l > 0xFFFF) break;
+        if (k + a * l > lo + 0xFFFF) continue;
+        const uint32_t candidate = (uint32_t(v1) << 16) | uint32_t(l);
+        if (GeneratorValue(GeneratorStep(GeneratorStep(candidate))) == v3) {
+            s1 = candidate;
+            break;
+        }
+    }
+    // One step back: the multiplier is odd, so it has an inverse modulo 2^32 (Newton's method).
+    uint32_t inverse = GeneratorMultiplier;
+    for (int i = 0; i < 5; ++i) inverse *= 2u - GeneratorMultiplier * inverse;
+    return ((s1 - GeneratorIncrement) * inverse) & 0x7FFFFFFFu;
+}
+
+// The state read from three values must give the values the generator gives, for states spread
+// over the whole cycle and for the corners of the solution (low 16 bits 0 and 0xFFFF, bit 31 set
+// or not): the frame test below relies on it.
 TEST(TransitionPicks, GeneratorStateReadFromThreeValuesGoesOnAsTheGenerator)
 {
     auto readBack = [](uint32_t state) {
