@@ -92,6 +92,7 @@ install(FILES
   ${CMAKE_SOURCE_DIR}/cmake/mingw-w64-x86_64.cmake
   DESTINATION lib/cmake/Pelmora COMPONENT sdk)
 install(PROGRAMS ${CMAKE_SOURCE_DIR}/cmake/wine-run.sh ${CMAKE_SOURCE_DIR}/cmake/test-env.sh
+  ${CMAKE_SOURCE_DIR}/cmake/wine-fonts.sh
   DESTINATION lib/cmake/Pelmora COMPONENT sdk)
 
 # share/doc/pelmora/: the client guide, the samples' sources and the client example (a

@@ -9,7 +9,7 @@ action="$1"
 build=$(cd "$2" && pwd)
 # PELMORA_WINEPREFIX chooses another prefix (a client build tree's setting).
 export WINEPREFIX="${PELMORA_WINEPREFIX:-$build/wineprefix}" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
-. "$(cd "$(dirname "$0")/.." && pwd)/tools/wine-fonts.sh"
+. "$(cd "$(dirname "$0")" && pwd)/wine-fonts.sh"
 
 stop() {
   wineserver -k >/dev/null 2>&1
@@ -60,8 +60,8 @@ case "$action" in
     echo ":$found" > "$build/xvfb.display"
     export DISPLAY=$(cat "$build/xvfb.display")
     [ -d "$WINEPREFIX" ] || (detach wineboot -i </dev/null >/dev/null 2>&1)
-    # "Impact" is not installed: the face that draws it (tools/wine-fonts.sh). Set on every
-    # start, as a build step may have made the prefix before the first test run.
+    # "Impact" is not installed: the face that draws it (wine-fonts.sh beside this script). Set
+    # on every start, as a build step may have made the prefix before the first test run.
     (map_impact_font detach)
     (detach wineserver -p </dev/null >/dev/null 2>&1 &)
     # Start the prefix's background services here, with their output going nowhere: started

@@ -27,7 +27,7 @@
 if [ -z "${BASH_VERSION:-}" ]; then exec bash "$0" "$@"; fi
 set -u
 root=$(cd "$(dirname "$0")/.." && pwd)
-. "$root/tools/wine-fonts.sh"
+. "$root/cmake/wine-fonts.sh"
 build="${PELMORA_BUILD:-$root/build}"
 duration="${1:-600}"
 settle="${PELMORA_ENDURANCE_SETTLE:-60}"

@@ -21,9 +21,9 @@ export WINEPREFIX="${WINEPREFIX:-$HOME/.wine-pelmora}"
 export WINEDEBUG="${WINEDEBUG:--all}"
 export WINEDLLOVERRIDES="${WINEDLLOVERRIDES:-mscoree,mshtml=}"
 
-. "$root/tools/wine-fonts.sh"
+. "$root/cmake/wine-fonts.sh"
 # make_prefix: creates the Wine prefix once, and on every start maps "Impact", the game's face,
-# which Debian does not ship, to the face tools/wine-fonts.sh names (so that a prefix made
+# which Debian does not ship, to the face cmake/wine-fonts.sh names (so that a prefix made
 # with an older mapping gets the current one).
 make_prefix() {
   if [ ! -d "$WINEPREFIX" ]; then

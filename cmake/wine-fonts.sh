@@ -1,5 +1,5 @@
 # The face that Wine draws the game's "Impact" with, in every Wine prefix the scripts make or
-# use: tools/play.sh, tools/endurance.sh and the test environment (cmake/test-env.sh) source
+# use: tools/play.sh, tools/endurance.sh and the test environment (test-env.sh beside it) source
 # this file. Impact is a Windows face that Debian does not ship.
 #
 # Nimbus Sans Narrow (Debian's fonts-urw-base35, OpenType files that Wine reads) keeps every
