@@ -335,6 +335,8 @@ void OXED3D::DrawLine(int x0, int y0, int x1, int y1, int width, BYTE r, BYTE g,
     line->Release();
     if (FAILED(drawn))
         DrawLineWithTriangles(m_device, float(x0), float(y0), float(x1), float(y1), float(width), color);
+    // Drawing from memory leaves stream 0 empty: the vertex cache manager binds again.
+    InvalidateVertexCacheStates();
 }
 
 void OXED3D::DrawRectOutline(int x0, int y0, int x1, int y1, int width, BYTE r, BYTE g, BYTE b, BYTE a)
@@ -365,4 +367,7 @@ void OXED3D::DrawPoint(int x, int y, int z, BYTE r, BYTE g, BYTE b, BYTE a)
     } point = {float(x), float(y), float(z), PackColor(r, g, b, a)};
     m_device->SetFVF(D3DFVF_XYZ | D3DFVF_DIFFUSE);
     m_device->DrawPrimitiveUP(D3DPT_POINTLIST, 1, &point, sizeof(point));
+    // The point changed the vertex format and left stream 0 empty: the vertex cache manager
+    // binds its buffers and format again for what it draws next.
+    InvalidateVertexCacheStates();
 }

@@ -100,7 +100,7 @@ HRESULT VertexCache::FlushCache(bool shaders)
         if (!shaders) m_pDevice->SetFVF(m_dwFVF);
         m_pDevice->SetIndices(m_pIB);
         m_pDevice->SetStreamSource(0, m_pVB, 0, m_nStride);
-        m_pOwner->SetActiveCache(m_nCacheId);
+        m_pOwner->CacheBound(m_nCacheId);
     }
     if (rd->GetCurrentSkin() != m_nSkinId) {
         m_pOwner->ApplySkin(m_Skin, shaders, false);
