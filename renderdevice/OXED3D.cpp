@@ -141,6 +141,7 @@ OXED3D::OXED3D(HINSTANCE module)
     m_vertexShaderCount = 0;
     m_pixelShaderCount = 0;
     m_activeRenderWindow = 0;
+    m_lineObjectRefused = false;
     g_pOXECurrentDevice = this;
     SetDefaultPresentation();
     m_log.Open(kLogFileName);
@@ -216,6 +217,7 @@ void OXED3D::Release()
     m_d3d = nullptr;
     m_running = false; // nothing is left to run on
     m_inScene = false;
+    m_lineObjectRefused = false; // a later device is asked anew
     Log("offline (ok)");
     m_log.Close();
 }
@@ -357,6 +359,7 @@ HRESULT OXED3D::ResetDevice()
     HRESULT hr = m_device->Reset(&m_presentation);
     if (FAILED(hr)) return hr; // still lost: a later reset restores them
     ForEachFont([](ID3DXFont* font) { font->OnResetDevice(); });
+    m_lineObjectRefused = false; // the line object is asked again on the reset device
     if (caches) {
         caches->RestoreDeviceObjects();
         caches->InvalidateStates();

@@ -183,6 +183,7 @@ public:
     template <class F> void ForEachFont(F action); // every font of the table and the list
     // OXED3DText.cpp
     void ReleaseTextObjects();                // releases the font table and the font list
+    HRESULT DrawWithLineObject(int x0, int y0, int x1, int y1, int width, D3DCOLOR color); // one D3DX line
     // OXED3DShaders.cpp
     void CheckShaderSupport();                // keeps the shader path only with 1.1 shaders; kind declarations
     HRESULT LoadBuiltInVertexShader();        // the built-in vertex shader as vertex shader 0
@@ -262,4 +263,7 @@ public:
     UINT m_valueB;                                          // QueryValueB (0)
     UINT m_vertexShaderCount;                               // vertex shaders in the table
     UINT m_pixelShaderCount;                                // pixel shaders in the table
+    // Implementation state beyond the device's documented fields.
+    bool m_lineObjectRefused;                               // the D3DX line object said it cannot draw on
+                                                            //   this device: lines go straight to triangles
 };

@@ -9,7 +9,10 @@
 //
 // Lines go through a D3DX line object. Where the line object refuses to draw (Wine's D3DX has no
 // line drawing), the same line is drawn as two pre-transformed triangles, with the states that
-// takes saved and restored around it, so lines and rectangles show on every platform.
+// takes saved and restored around it, so lines and rectangles show on every platform. Once the
+// line object has said that it cannot draw, the device (until it is reset or released) draws
+// its lines as triangles without asking again, and an outline or a filled rectangle changes and
+// restores the states once for all its lines.
 #include "OXED3D.h"
 #include <cstdlib>
 #include <cstring>
@@ -112,55 +115,6 @@ const StateValue kLineStage1States[] = {
 };
 const int kLineStage1StateCount = sizeof(kLineStage1States) / sizeof(kLineStage1States[0]);
 
-// Everything the fallback changes on the device, read before and written back after.
-struct SavedLineStates {
-    DWORD renderStates[kLineRenderStateCount];
-    DWORD stage0States[kLineStage0StateCount];
-    DWORD stage1States[kLineStage1StateCount];
-    DWORD fvf = 0;
-    IDirect3DVertexDeclaration9* declaration = nullptr;
-    IDirect3DVertexShader9* vertexShader = nullptr;
-    IDirect3DPixelShader9* pixelShader = nullptr;
-
-    void save(IDirect3DDevice9* device)
-    {
-        for (int i = 0; i < kLineRenderStateCount; ++i)
-            device->GetRenderState(D3DRENDERSTATETYPE(kLineRenderStates[i].state), &renderStates[i]);
-        for (int i = 0; i < kLineStage0StateCount; ++i)
-            device->GetTextureStageState(0, D3DTEXTURESTAGESTATETYPE(kLineStage0States[i].state), &stage0States[i]);
-        for (int i = 0; i < kLineStage1StateCount; ++i)
-            device->GetTextureStageState(1, D3DTEXTURESTAGESTATETYPE(kLineStage1States[i].state), &stage1States[i]);
-        device->GetFVF(&fvf);
-        device->GetVertexDeclaration(&declaration);
-        device->GetVertexShader(&vertexShader);
-        device->GetPixelShader(&pixelShader);
-    }
-
-    // Writes the saved values back and drops the references taken by save.
-    void restore(IDirect3DDevice9* device)
-    {
-        for (int i = 0; i < kLineRenderStateCount; ++i)
-            device->SetRenderState(D3DRENDERSTATETYPE(kLineRenderStates[i].state), renderStates[i]);
-        for (int i = 0; i < kLineStage0StateCount; ++i)
-            device->SetTextureStageState(0, D3DTEXTURESTAGESTATETYPE(kLineStage0States[i].state), stage0States[i]);
-        for (int i = 0; i < kLineStage1StateCount; ++i)
-            device->SetTextureStageState(1, D3DTEXTURESTAGESTATETYPE(kLineStage1States[i].state), stage1States[i]);
-        // A format set through SetFVF comes back as that format; otherwise the declaration.
-        if (fvf != 0)
-            device->SetFVF(fvf);
-        else
-            device->SetVertexDeclaration(declaration);
-        device->SetVertexShader(vertexShader);
-        device->SetPixelShader(pixelShader);
-        if (declaration) declaration->Release();
-        if (vertexShader) vertexShader->Release();
-        if (pixelShader) pixelShader->Release();
-        declaration = nullptr;
-        vertexShader = nullptr;
-        pixelShader = nullptr;
-    }
-};
-
 // The quad of a line of the given width centred on the segment (x0, y0)-(x1, y1), as a
 // four-vertex strip. False for a segment of no length or a width below one half pixel.
 bool BuildLineQuad(float x0, float y0, float x1, float y1, float width, D3DCOLOR color, ScreenVertex quad[4])
@@ -183,26 +137,91 @@ bool BuildLineQuad(float x0, float y0, float x1, float y1, float width, D3DCOLOR
     return true;
 }
 
-// Draws a line as two pre-transformed triangles, leaving the device's states as they were.
-void DrawLineWithTriangles(IDirect3DDevice9* device, float x0, float y0, float x1, float y1, float width,
-                           D3DCOLOR color)
-{
-    ScreenVertex quad[4];
-    if (!BuildLineQuad(x0, y0, x1, y1, width, color, quad)) return;
-    SavedLineStates saved;
-    saved.save(device);
-    for (const StateValue& s : kLineRenderStates)
-        device->SetRenderState(D3DRENDERSTATETYPE(s.state), s.value);
-    for (const StateValue& s : kLineStage0States)
-        device->SetTextureStageState(0, D3DTEXTURESTAGESTATETYPE(s.state), s.value);
-    for (const StateValue& s : kLineStage1States)
-        device->SetTextureStageState(1, D3DTEXTURESTAGESTATETYPE(s.state), s.value);
-    device->SetVertexShader(nullptr);
-    device->SetPixelShader(nullptr);
-    device->SetFVF(kScreenVertexFvf);
-    device->DrawPrimitiveUP(D3DPT_TRIANGLESTRIP, 2, quad, sizeof(ScreenVertex));
-    saved.restore(device);
-}
+// Lines drawn as pre-transformed triangles, one strip of four vertices each. Before the first
+// line the states they need are put in force (only those the device does not already hold);
+// when the object goes, the states it changed, the vertex input and the shaders are written
+// back. An outline or a filled rectangle so changes and restores the states once for all its
+// lines; degenerate lines touch nothing.
+class TriangleLines {
+public:
+    explicit TriangleLines(IDirect3DDevice9* device) : device_(device) {}
+    ~TriangleLines() { Restore(); }
+    TriangleLines(const TriangleLines&) = delete;
+    TriangleLines& operator=(const TriangleLines&) = delete;
+
+    void Draw(float x0, float y0, float x1, float y1, float width, D3DCOLOR color)
+    {
+        ScreenVertex quad[4];
+        if (!BuildLineQuad(x0, y0, x1, y1, width, color, quad)) return;
+        if (!begun_) Begin();
+        device_->DrawPrimitiveUP(D3DPT_TRIANGLESTRIP, 2, quad, sizeof(ScreenVertex));
+    }
+
+private:
+    void Begin()
+    {
+        begun_ = true;
+        for (int i = 0; i < kLineRenderStateCount; ++i) {
+            const D3DRENDERSTATETYPE state = D3DRENDERSTATETYPE(kLineRenderStates[i].state);
+            device_->GetRenderState(state, &renderStates_[i]);
+            if (renderStates_[i] != kLineRenderStates[i].value) device_->SetRenderState(state, kLineRenderStates[i].value);
+        }
+        BeginStage(0, kLineStage0States, kLineStage0StateCount, stage0States_);
+        BeginStage(1, kLineStage1States, kLineStage1StateCount, stage1States_);
+        device_->GetFVF(&fvf_);
+        device_->GetVertexDeclaration(&declaration_);
+        device_->GetVertexShader(&vertexShader_);
+        device_->GetPixelShader(&pixelShader_);
+        device_->SetVertexShader(nullptr);
+        device_->SetPixelShader(nullptr);
+        device_->SetFVF(kScreenVertexFvf);
+    }
+    void BeginStage(DWORD stage, const StateValue* needed, int count, DWORD* saved)
+    {
+        for (int i = 0; i < count; ++i) {
+            const D3DTEXTURESTAGESTATETYPE type = D3DTEXTURESTAGESTATETYPE(needed[i].state);
+            device_->GetTextureStageState(stage, type, &saved[i]);
+            if (saved[i] != needed[i].value) device_->SetTextureStageState(stage, type, needed[i].value);
+        }
+    }
+    void RestoreStage(DWORD stage, const StateValue* needed, int count, const DWORD* saved)
+    {
+        for (int i = 0; i < count; ++i)
+            if (saved[i] != needed[i].value)
+                device_->SetTextureStageState(stage, D3DTEXTURESTAGESTATETYPE(needed[i].state), saved[i]);
+    }
+    // Writes back what Begin changed and drops the references its getters took.
+    void Restore()
+    {
+        if (!begun_) return;
+        for (int i = 0; i < kLineRenderStateCount; ++i)
+            if (renderStates_[i] != kLineRenderStates[i].value)
+                device_->SetRenderState(D3DRENDERSTATETYPE(kLineRenderStates[i].state), renderStates_[i]);
+        RestoreStage(0, kLineStage0States, kLineStage0StateCount, stage0States_);
+        RestoreStage(1, kLineStage1States, kLineStage1StateCount, stage1States_);
+        // A format set through SetFVF comes back as that format; otherwise the declaration.
+        if (fvf_ != 0)
+            device_->SetFVF(fvf_);
+        else
+            device_->SetVertexDeclaration(declaration_);
+        device_->SetVertexShader(vertexShader_);
+        device_->SetPixelShader(pixelShader_);
+        if (declaration_) declaration_->Release();
+        if (vertexShader_) vertexShader_->Release();
+        if (pixelShader_) pixelShader_->Release();
+        begun_ = false;
+    }
+
+    IDirect3DDevice9* device_;                          // the device drawn on (not owned)
+    bool begun_ = false;                                // states saved and put in force
+    DWORD renderStates_[kLineRenderStateCount] = {};    // the device's values before Begin
+    DWORD stage0States_[kLineStage0StateCount] = {};
+    DWORD stage1States_[kLineStage1StateCount] = {};
+    DWORD fvf_ = 0;                                     // vertex input and shaders before Begin
+    IDirect3DVertexDeclaration9* declaration_ = nullptr;
+    IDirect3DVertexShader9* vertexShader_ = nullptr;
+    IDirect3DPixelShader9* pixelShader_ = nullptr;
+};
 
 } // namespace
 
@@ -318,12 +337,12 @@ HRESULT OXED3D::DrawFormattedText(UINT id, int x, int y, BYTE r, BYTE g, BYTE b,
 
 // ---- Lines, rectangles, points ----
 
-void OXED3D::DrawLine(int x0, int y0, int x1, int y1, int width, BYTE r, BYTE g, BYTE b, BYTE a)
+// Draws the line with a D3DX line object made and released for it. Returns the line object's
+// answer, or S_FALSE when none could be made.
+HRESULT OXED3D::DrawWithLineObject(int x0, int y0, int x1, int y1, int width, D3DCOLOR color)
 {
-    if (!m_device) return;
     ID3DXLine* line = nullptr;
-    if (FAILED(D3DXCreateLine(m_device, &line)) || !line) return;
-    const D3DCOLOR color = PackColor(r, g, b, a);
+    if (FAILED(D3DXCreateLine(m_device, &line)) || !line) return S_FALSE;
     D3DXVECTOR2 points[2] = {D3DXVECTOR2(float(x0), float(y0)), D3DXVECTOR2(float(x1), float(y1))};
     line->SetWidth(float(width));
     line->SetPattern(0xFFFFFFFF);
@@ -333,16 +352,49 @@ void OXED3D::DrawLine(int x0, int y0, int x1, int y1, int width, BYTE r, BYTE g,
         line->End();
     }
     line->Release();
-    if (FAILED(drawn))
-        DrawLineWithTriangles(m_device, float(x0), float(y0), float(x1), float(y1), float(width), color);
+    return drawn;
+}
+
+// Lines go through the line object until it says that it cannot draw at all (Wine's D3DX has no
+// line drawing); from then on this device draws them as triangles without asking it again.
+// A line object that fails in any other way is asked again by the next line.
+void OXED3D::DrawLine(int x0, int y0, int x1, int y1, int width, BYTE r, BYTE g, BYTE b, BYTE a)
+{
+    if (!m_device) return;
+    const D3DCOLOR color = PackColor(r, g, b, a);
+    if (!m_lineObjectRefused) {
+        const HRESULT drawn = DrawWithLineObject(x0, y0, x1, y1, width, color);
+        if (drawn == S_FALSE) return; // no line object could be made: nothing is drawn
+        if (drawn == E_NOTIMPL) m_lineObjectRefused = true;
+        if (SUCCEEDED(drawn)) {
+            InvalidateVertexCacheStates(); // the line object may have drawn from memory too
+            return;
+        }
+    }
+    TriangleLines(m_device).Draw(float(x0), float(y0), float(x1), float(y1), float(width), color);
+    // Drawing from memory leaves stream 0 empty: the vertex cache manager binds again.
+    InvalidateVertexCacheStates();
 }
 
 void OXED3D::DrawRectOutline(int x0, int y0, int x1, int y1, int width, BYTE r, BYTE g, BYTE b, BYTE a)
 {
-    DrawLine(x0, y1, x1, y1, width, r, g, b, a); // bottom
-    DrawLine(x0, y0, x1, y0, width, r, g, b, a); // top
-    DrawLine(x0, y1, x0, y0, width, r, g, b, a); // left
-    DrawLine(x1, y1, x1, y0, width, r, g, b, a); // right
+    const int edges[4][4] = {{x0, y1, x1, y1},  // bottom
+                             {x0, y0, x1, y0},  // top
+                             {x0, y1, x0, y0},  // left
+                             {x1, y1, x1, y0}}; // right
+    // Each edge is a line of its own while the line object may draw; once it is known to refuse,
+    // the remaining edges are drawn as triangles under one change of states.
+    int e = 0;
+    for (; e < 4 && !m_lineObjectRefused; ++e) DrawLine(edges[e][0], edges[e][1], edges[e][2], edges[e][3], width, r, g, b, a);
+    if (e == 4 || !m_device) return;
+    const D3DCOLOR color = PackColor(r, g, b, a);
+    {
+        TriangleLines lines(m_device);
+        for (; e < 4; ++e)
+            lines.Draw(float(edges[e][0]), float(edges[e][1]), float(edges[e][2]), float(edges[e][3]), float(width),
+                       color);
+    }
+    InvalidateVertexCacheStates();
 }
 
 void OXED3D::FillRect(int x, int y, int height, int width, BYTE r, BYTE g, BYTE b, BYTE a)
@@ -352,8 +404,17 @@ void OXED3D::FillRect(int x, int y, int height, int width, BYTE r, BYTE g, BYTE 
     const long long first = std::max<long long>(y, 0);
     const long long last = std::min<long long>((long long)y + height, (long long)GetScreenHeight() - 1);
     const int right = int(std::clamp<long long>((long long)x + width, INT_MIN, INT_MAX));
-    for (long long row = first; row <= last; ++row)
-        DrawLine(x, int(row), right, int(row), 1, r, g, b, a);
+    // As in the outline: rows through the line object until it is known to refuse, then the
+    // remaining rows as triangles under one change of states.
+    long long row = first;
+    for (; row <= last && !m_lineObjectRefused; ++row) DrawLine(x, int(row), right, int(row), 1, r, g, b, a);
+    if (row > last || !m_device) return;
+    const D3DCOLOR color = PackColor(r, g, b, a);
+    {
+        TriangleLines lines(m_device);
+        for (; row <= last; ++row) lines.Draw(float(x), float(int(row)), float(right), float(int(row)), 1.0f, color);
+    }
+    InvalidateVertexCacheStates();
 }
 
 void OXED3D::DrawPoint(int x, int y, int z, BYTE r, BYTE g, BYTE b, BYTE a)
@@ -365,4 +426,7 @@ void OXED3D::DrawPoint(int x, int y, int z, BYTE r, BYTE g, BYTE b, BYTE a)
     } point = {float(x), float(y), float(z), PackColor(r, g, b, a)};
     m_device->SetFVF(D3DFVF_XYZ | D3DFVF_DIFFUSE);
     m_device->DrawPrimitiveUP(D3DPT_POINTLIST, 1, &point, sizeof(point));
+    // The point changed the vertex format and left stream 0 empty: the vertex cache manager
+    // binds its buffers and format again for what it draws next.
+    InvalidateVertexCacheStates();
 }

@@ -63,11 +63,19 @@ public:
     // Shared with the caches.
     OXERenderDevice* GetRenderDevice() const { return m_pRenderDevice; }
     UINT GetActiveCache() const { return m_nActiveCache; }
-    // A cache bound its buffers: it is the active cache, and the separate index buffer is no
-    // longer bound.
+    // Sets the active cache id (NoId: the next flush of any cache binds its buffers again);
+    // the separate index buffer no longer counts as bound.
     void SetActiveCache(UINT cacheId)
     {
         m_nActiveCache = cacheId;
+        m_nActiveIndexBuffer = NoId;
+    }
+    // A cache bound its buffers to stream 0 and the indices: it is the active cache, and
+    // neither a static buffer nor a separate index buffer is bound any more.
+    void CacheBound(UINT cacheId)
+    {
+        m_nActiveCache = cacheId;
+        m_nActiveStaticBuffer = NoId;
         m_nActiveIndexBuffer = NoId;
     }
     // Puts a skin in force: material (or wire material), textures and alpha states.

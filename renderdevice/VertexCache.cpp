@@ -3,6 +3,7 @@
 #include "OXERenderDevice.h"
 #include "OXEResult.h"
 #include <cstring>
+#include <new>
 
 VertexCache::VertexCache(IDirect3DDevice9* device, OXESkinManager* skinManager,
                          OXED3DVCManager* owner, UINT cacheId, UINT stride, DWORD fvf, OXELog* log)
@@ -68,39 +69,57 @@ HRESULT VertexCache::AppendGeometry(UINT vertexCount, UINT indexCount, const voi
         if (FAILED(FlushCache(shaders))) return OXE_FAIL;
     }
     if (!m_pVB || !m_pIB) return OXE_BUFFERLOCK;
-
-    // The first append after a flush discards the buffers; later ones only add behind the data
-    // already batched, which the device may still be reading.
-    const DWORD flags = IsEmpty() ? D3DLOCK_DISCARD : D3DLOCK_NOOVERWRITE;
-    void* vdst = nullptr;
-    void* idst = nullptr;
-    if (FAILED(m_pVB->Lock(m_nNumVertices * m_nStride, vertexCount * m_nStride, &vdst, flags)))
-        return OXE_BUFFERLOCK;
-    if (FAILED(m_pIB->Lock(m_nNumIndices * sizeof(WORD), n * sizeof(WORD), &idst, flags))) {
-        m_pVB->Unlock();
-        return OXE_BUFFERLOCK;
+    if (!m_pBatchVertices) {
+        m_pBatchVertices.reset(new (std::nothrow) BYTE[size_t(m_nMaxVertices) * m_nStride]);
+        m_pBatchIndices.reset(new (std::nothrow) WORD[m_nMaxIndices]);
+        if (!m_pBatchVertices || !m_pBatchIndices) {
+            m_pBatchVertices.reset();
+            m_pBatchIndices.reset();
+            return OXE_BUFFERLOCK;
+        }
     }
-    memcpy(vdst, vertices, size_t(vertexCount) * m_nStride);
-    WORD* out = static_cast<WORD*>(idst);
+
+    memcpy(m_pBatchVertices.get() + size_t(m_nNumVertices) * m_nStride, vertices,
+           size_t(vertexCount) * m_nStride);
+    WORD* out = m_pBatchIndices.get() + m_nNumIndices;
     const UINT base = m_nNumVertices;
-    for (UINT i = 0; i < n; ++i) out[i] = WORD(base + (indices ? indices[i] : i));
+    if (indices)
+        for (UINT i = 0; i < n; ++i) out[i] = WORD(base + indices[i]);
+    else
+        for (UINT i = 0; i < n; ++i) out[i] = WORD(base + i);
     m_nNumIndices += n;
     m_nNumVertices += vertexCount;
-    m_pVB->Unlock();
-    m_pIB->Unlock();
     return OXE_OK;
+}
+
+// Writes the batch into the buffers. Each lock discards what the buffer held, so the device
+// never waits for a buffer an earlier draw still reads.
+bool VertexCache::UploadBatch()
+{
+    void* vdst = nullptr;
+    void* idst = nullptr;
+    if (!m_pVB || !m_pIB || !m_pBatchVertices) return false;
+    if (FAILED(m_pVB->Lock(0, m_nNumVertices * m_nStride, &vdst, D3DLOCK_DISCARD))) return false;
+    memcpy(vdst, m_pBatchVertices.get(), size_t(m_nNumVertices) * m_nStride);
+    m_pVB->Unlock();
+    if (m_nNumIndices == 0) return true;
+    if (FAILED(m_pIB->Lock(0, m_nNumIndices * sizeof(WORD), &idst, D3DLOCK_DISCARD))) return false;
+    memcpy(idst, m_pBatchIndices.get(), size_t(m_nNumIndices) * sizeof(WORD));
+    m_pIB->Unlock();
+    return true;
 }
 
 HRESULT VertexCache::FlushCache(bool shaders)
 {
     if (IsEmpty()) return OXE_OK;
     OXERenderDevice* rd = m_pOwner->GetRenderDevice();
+    if (!UploadBatch()) return OXE_FAIL; // nothing changed yet; the batch is kept
 
     if (m_pOwner->GetActiveCache() != m_nCacheId) {
         if (!shaders) m_pDevice->SetFVF(m_dwFVF);
         m_pDevice->SetIndices(m_pIB);
         m_pDevice->SetStreamSource(0, m_pVB, 0, m_nStride);
-        m_pOwner->SetActiveCache(m_nCacheId);
+        m_pOwner->CacheBound(m_nCacheId);
     }
     if (rd->GetCurrentSkin() != m_nSkinId) {
         m_pOwner->ApplySkin(m_Skin, shaders, false);

@@ -3,6 +3,7 @@
 #pragma once
 #include "OXESkinManager.h"
 #include "OXELog.h"
+#include <memory>
 
 class OXED3DVCManager;
 
@@ -23,7 +24,8 @@ public:
     // would not fit. Indices are shifted by the vertices already batched.
     HRESULT AppendGeometry(UINT vertexCount, UINT indexCount, const void* vertices,
                            const WORD* indices, bool shaders);
-    // Draws the batch (binding the buffers and the skin when needed) and empties the cache.
+    // Writes the batch into the buffers, draws it (binding the buffers and the skin when
+    // needed) and empties the cache.
     HRESULT FlushCache(bool shaders);
     // Takes over a skin: flushes what is batched under the old one first (a failing flush
     // leaves the cache as it was and returns 0x82000001).
@@ -41,6 +43,8 @@ public:
     UINT GetIndexCount() const { return m_nNumIndices; }
 
 private:
+    bool UploadBatch(); // the batch into the buffers; false when a buffer cannot be locked
+
     IDirect3DVertexBuffer9* m_pVB;     // 3000 x stride bytes, dynamic write-only (owned)
     IDirect3DIndexBuffer9* m_pIB;      // 4500 16-bit indices, dynamic write-only (owned)
     IDirect3DDevice9* m_pDevice;       // not owned
@@ -56,4 +60,9 @@ private:
     UINT m_nNumVertices;               // vertices batched since the last flush
     UINT m_nNumIndices;                // indices batched since the last flush
     UINT m_nStride;                    // bytes per vertex
+    // The batch as it grows, in memory: appends copy here, and a flush writes it into the
+    // buffers with one discarding lock each (a lock per append costs more than the draw).
+    // Made on the first append, 3000 x stride bytes and 4500 indices.
+    std::unique_ptr<BYTE[]> m_pBatchVertices;
+    std::unique_ptr<WORD[]> m_pBatchIndices;
 };

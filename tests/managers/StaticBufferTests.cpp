@@ -2,6 +2,8 @@
 // device: creation and its refusals, draws by render mode, skipped rebinds, the hand-over of
 // the stream between static and dynamic geometry, and pixels of static geometry with skins.
 #include "DrawFixture.h"
+#include <functional>
+#include <ostream>
 
 using namespace managertests;
 using testsupport::RecordedCall;
@@ -410,4 +412,162 @@ TEST_F(StaticBufferTest, BuffersComeBackAfterADeviceReset)
     EXPECT_EQ(0x00FF00u, At(p, -0.5f, 0.0f));
     EXPECT_EQ(0xFF0000u, At(p, 0.5f, 0.5f));
     EXPECT_EQ(0x0000FFu, At(p, 0.5f, -0.5f));
+}
+
+namespace {
+
+// What stream 0 and the indices of the real device are bound to right now.
+struct Binding {
+    IDirect3DVertexBuffer9* vertices = nullptr;
+    UINT stride = 0;
+    IDirect3DIndexBuffer9* indices = nullptr;
+    DWORD fvf = 0;
+
+    static Binding Read(IDirect3DDevice9* d3d)
+    {
+        Binding b;
+        UINT offset = 0;
+        d3d->GetStreamSource(0, &b.vertices, &offset, &b.stride);
+        d3d->GetIndices(&b.indices);
+        d3d->GetFVF(&b.fvf);
+        // Only the identities are compared; drop the references the getters took.
+        if (b.vertices) b.vertices->Release();
+        if (b.indices) b.indices->Release();
+        return b;
+    }
+    bool operator==(const Binding& o) const
+    {
+        return vertices == o.vertices && stride == o.stride && indices == o.indices && fvf == o.fvf;
+    }
+};
+
+std::ostream& operator<<(std::ostream& out, const Binding& b)
+{
+    return out << "{vertices " << b.vertices << ", stride " << b.stride << ", indices " << b.indices
+               << ", format 0x" << std::hex << b.fvf << std::dec << "}";
+}
+
+// A static draw of one of the three kinds, with what it binds read back right after it.
+class BindingTest : public StaticBufferTest {
+protected:
+    enum StaticDraw { kWhole, kWithIndices, kRange };
+    static const char* Name(StaticDraw d)
+    {
+        return d == kWhole ? "RenderStaticBuffer" : d == kWithIndices ? "RenderStaticBufferWithIndices"
+                                                                      : "RenderStaticBufferRange";
+    }
+    void SetUp() override
+    {
+        StaticBufferTest::SetUp();
+        red_ = SolidSkin(kRed);
+        green_ = SolidSkin(kGreen);
+        static_ = Quad(-0.9f, -0.9f, -0.1f, -0.1f, 0xFFFF0000, red_);
+        const WORD flipped[6] = {3, 1, 2, 2, 1, 0};
+        ASSERT_EQ(OXE_OK, vc_->CreateIndexBuffer(6, flipped, &separate_));
+        dynamic_ = LitQuad(0.1f, 0.1f, 0.9f, 0.9f, 0xFF00FF00);
+    }
+    HRESULT Draw(StaticDraw d)
+    {
+        switch (d) {
+        case kWhole: return vc_->RenderStaticBuffer(static_);
+        case kWithIndices: return vc_->RenderStaticBufferWithIndices(static_, separate_, red_);
+        default: return vc_->RenderStaticBufferRange(static_, red_, 0, 4, 2);
+        }
+    }
+    // Draws the static buffer and returns what was bound for the draw.
+    Binding DrawAndRead(StaticDraw d)
+    {
+        EXPECT_EQ(S_OK, Draw(d)) << Name(d);
+        return Binding::Read(rec_->real());
+    }
+    // Batches the dynamic quad and flushes it; returns what the flush bound.
+    Binding BatchAndFlush()
+    {
+        EXPECT_EQ(OXE_OK, vc_->RenderDynamic(OXE_VERTEX_LIT, 4, 6, dynamic_.data(), kQuadIndices, green_));
+        EXPECT_EQ(OXE_OK, vc_->FlushAll());
+        return Binding::Read(rec_->real());
+    }
+
+    UINT red_ = NoId, green_ = NoId;
+    UINT static_ = NoId, separate_ = NoId;
+    std::vector<OXEVertexLit> dynamic_;
+};
+
+} // namespace
+
+TEST_F(BindingTest, StaticDrawAfterAnyCacheFlushRebindsItsOwnBuffers)
+{
+    // Everything that flushes the caches binds a cache's buffers: a static buffer drawn again
+    // after it must bind its own once more.
+    const std::vector<std::pair<const char*, std::function<void()>>> flushes = {
+        {"FlushAll", [&] { vc_->FlushAll(); }},
+        {"FlushVertexKind", [&] { vc_->FlushVertexKind(OXE_VERTEX_LIT); }},
+        {"SetWorldMatrix", [&] { rd_->SetWorldMatrix(nullptr); }},
+        {"SetCullMode", [&] { rd_->SetCullMode(OXE_CULL_NONE); }},
+        {"SetDepthMode", [&] { rd_->SetDepthMode(OXE_DEPTH_NONE); }},
+        {"SetAmbientColor", [&] { rd_->SetAmbientColor(1, 1, 1); }},
+        {"ActivatePerspectiveStage", [&] { rd_->ActivatePerspectiveStage(); }},
+    };
+    begin(0xFF000000);
+    for (StaticDraw d : {kWhole, kWithIndices, kRange}) {
+        for (const auto& flush : flushes) {
+            vc_->InvalidateStates();
+            ASSERT_EQ(OXE_OK, vc_->RenderDynamic(OXE_VERTEX_LIT, 4, 6, dynamic_.data(), kQuadIndices, green_));
+            const Binding own = DrawAndRead(d);
+            flush.second();
+            const Binding cache = Binding::Read(rec_->real());
+            EXPECT_NE(cache.vertices, own.vertices) << flush.first << ": the flush bound no cache";
+            EXPECT_EQ(own, DrawAndRead(d)) << Name(d) << " after " << flush.first;
+            PlainStates();
+        }
+    }
+    end();
+}
+
+TEST_F(BindingTest, StaticDrawsAndCacheFlushesAfterTheDevicesImmediateDraws)
+{
+    // The device's own points and lines draw from memory, which leaves stream 0 empty, and the
+    // point sets its own vertex format: what the manager draws next binds its buffers again.
+    const std::vector<std::pair<const char*, std::function<void()>>> immediates = {
+        {"DrawPoint", [&] { rd_->DrawPoint(0, 0, 0, 255, 255, 255, 255); }},
+        {"DrawLine", [&] { rd_->DrawLine(10, 10, 100, 10, 2, 255, 255, 255, 255); }},
+        {"DrawRectOutline", [&] { rd_->DrawRectOutline(10, 10, 100, 50, 1, 255, 255, 255, 255); }},
+        {"FillRect", [&] { rd_->FillRect(10, 10, 3, 20, 255, 255, 255, 255); }},
+        {"DrawTextWithFont", [&] { rd_->DrawTextWithFont("Wx", 10, 10, "Arial", 20, 10, 400, 255, 255, 255, 255); }},
+    };
+    begin(0xFF000000);
+    for (const auto& immediate : immediates) {
+        for (StaticDraw d : {kWhole, kWithIndices, kRange}) {
+            vc_->InvalidateStates();
+            const Binding own = DrawAndRead(d);
+            immediate.second();
+            EXPECT_EQ(own, DrawAndRead(d)) << Name(d) << " after " << immediate.first;
+            PlainStates();
+        }
+        vc_->InvalidateStates();
+        const Binding cache = BatchAndFlush();
+        immediate.second();
+        EXPECT_EQ(cache, BatchAndFlush()) << "cache flush after " << immediate.first;
+        PlainStates();
+    }
+    end();
+}
+
+TEST_F(BindingTest, OneStaticBufferDrawnAtTwoTransformsShowsTwice)
+{
+    // The usual case of the stale binding: a batch in a cache, a static quad drawn, the world
+    // moved (which flushes the batch), the static quad drawn again.
+    begin(0xFF000000);
+    ASSERT_EQ(OXE_OK, vc_->RenderDynamic(OXE_VERTEX_LIT, 4, 6, dynamic_.data(), kQuadIndices, green_));
+    ASSERT_EQ(S_OK, vc_->RenderStaticBuffer(static_));
+    D3DXMATRIX up;
+    D3DXMatrixTranslation(&up, 0.0f, 1.0f, 0.0f);
+    rd_->SetWorldMatrix(&up);
+    ASSERT_EQ(S_OK, vc_->RenderStaticBuffer(static_));
+    rd_->SetWorldMatrix(nullptr);
+    testsupport::Picture p = end();
+    EXPECT_EQ(0xFF0000u, At(p, -0.5f, -0.5f)); // the static quad where it was made
+    EXPECT_EQ(0xFF0000u, At(p, -0.5f, 0.5f));  // and moved up by the world matrix
+    EXPECT_EQ(0x00FF00u, At(p, 0.5f, 0.5f));   // the batched quad
+    EXPECT_EQ(0x000000u, At(p, 0.5f, -0.5f));
 }

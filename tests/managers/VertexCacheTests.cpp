@@ -409,3 +409,36 @@ TEST_F(VertexCacheTest, ColourKeyedTexelsAreCutOutByTheAlphaTest)
     EXPECT_EQ(0x0000FFu, At(p, -0.4f, 0.0f));
     EXPECT_EQ(0xFF0000u, At(p, 0.4f, 0.0f));
 }
+
+TEST_F(VertexCacheTest, EveryBatchOfACacheShowsWhenItIsFlushedSeveralTimesInAFrame)
+{
+    // One cache drawn four times in a frame: twice by FlushAll, twice because the next piece
+    // no longer fitted. Each batch must show what was batched for it, though the later ones
+    // reuse the buffers the earlier draws read.
+    const UINT skin = SolidSkin(kWhite);
+    std::vector<OXEVertexLit> a = LitQuad(-0.9f, 0.1f, -0.1f, 0.9f, 0xFFFF0000);
+    std::vector<OXEVertexLit> b = LitQuad(0.1f, 0.1f, 0.9f, 0.9f, 0xFF00FF00);
+    std::vector<OXEVertexLit> c = LitQuad(-0.9f, -0.9f, -0.1f, -0.1f, 0xFF0000FF);
+    std::vector<OXEVertexLit> d = LitQuad(0.1f, -0.9f, 0.9f, -0.1f, 0xFFFFFF00);
+    // Filler that leaves no room for another quad: triangles of no area off the screen.
+    std::vector<OXEVertexLit> filler(2997, OXEVertexLit{5.0f, 5.0f, 0.5f, 0xFFFFFFFF, 0, 0});
+    begin(0xFF000000);
+    ASSERT_EQ(OXE_OK, vc_->RenderDynamic(OXE_VERTEX_LIT, 4, 6, a.data(), kQuadIndices, skin));
+    ASSERT_EQ(OXE_OK, vc_->FlushAll());
+    ASSERT_EQ(OXE_OK, vc_->RenderDynamic(OXE_VERTEX_LIT, 4, 6, b.data(), kQuadIndices, skin));
+    ASSERT_EQ(OXE_OK, vc_->FlushAll());
+    ASSERT_EQ(OXE_OK, vc_->RenderDynamic(OXE_VERTEX_LIT, 4, 6, c.data(), kQuadIndices, skin));
+    ASSERT_EQ(OXE_OK, vc_->RenderDynamic(OXE_VERTEX_LIT, 2997, 0, filler.data(), nullptr, skin)); // flushes c
+    ASSERT_EQ(OXE_OK, vc_->RenderDynamic(OXE_VERTEX_LIT, 4, 6, d.data(), kQuadIndices, skin));     // flushes filler
+    ASSERT_EQ(OXE_OK, vc_->FlushAll());
+    testsupport::Picture p = end();
+    const std::vector<RecordedCall> draws = Draws();
+    ASSERT_EQ(5u, draws.size()) << rec_->dump();
+    EXPECT_EQ(2997u, draws[3].arg(3));
+    EXPECT_EQ(4u, draws[4].arg(3));
+    EXPECT_EQ(0xFF0000u, At(p, -0.5f, 0.5f));
+    EXPECT_EQ(0x00FF00u, At(p, 0.5f, 0.5f));
+    EXPECT_EQ(0x0000FFu, At(p, -0.5f, -0.5f));
+    EXPECT_EQ(0xFFFF00u, At(p, 0.5f, -0.5f));
+    EXPECT_EQ(0x000000u, At(p, 0.0f, 0.0f));
+}

@@ -262,3 +262,35 @@ TEST_F(LineDrawing, OutlineEdgesComeBottomTopLeftRightAndAFlatFillIsOneLine)
         EXPECT_FLOAT_EQ(width, expected[i].width) << "line " << i;
     }
 }
+
+// Kept last in this file: the device is reset here, which puts its states back to defaults.
+TEST_F(LineDrawing, LineObjectIsAskedOncePerDeviceAndAgainAfterAResetForTheSamePicture)
+{
+    // Asking the line object shows through the state block its Begin takes here. Only the
+    // first line after a reset asks it (it cannot draw on this platform); every frame shows
+    // the same picture whether the line object was asked or not.
+    IDirect3DDevice9* real = dev()->m_device;
+    RecordingDevice proxy(real);
+    auto draw = [&](size_t& asked) {
+        dev()->m_device = proxy.device();
+        BeginBlackFrame(dev());
+        proxy.clear();
+        dev()->DrawRectOutline(20, 20, 220, 120, 2, 200, 200, 200, 255);
+        dev()->FillRect(300, 50, 30, 60, 255, 0, 0, 128);
+        dev()->DrawLine(50, 300, 250, 340, 3, 0, 0, 255, 255);
+        asked = proxy.count("CreateStateBlock");
+        dev()->m_device = real;
+        return EndFrameAndRead(dev());
+    };
+    size_t asked = 0;
+    const Picture before = draw(asked);
+    EXPECT_GT(LitPixels(before), 1000);
+    ASSERT_EQ(dev()->ResetDevice(), D3D_OK);
+    EXPECT_TRUE(draw(asked).pixels == before.pixels);
+    EXPECT_EQ(asked, 1u);
+    EXPECT_TRUE(draw(asked).pixels == before.pixels);
+    EXPECT_EQ(asked, 0u);
+    ASSERT_EQ(dev()->ResetDevice(), D3D_OK);
+    EXPECT_TRUE(draw(asked).pixels == before.pixels);
+    EXPECT_EQ(asked, 1u);
+}
