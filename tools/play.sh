@@ -220,17 +220,30 @@ observe() {
 }
 # press_and_see <key>: one press of a turn or move, then the well is read until it shows the
 # piece changed (at most 1.2 s); the hold is adapted to what the press did.
+# The frame time changes with the machine's load: a press that moved the piece more than one
+# column, or two turns in a row that showed nothing (an even number of turns of a piece with
+# two positions looks like none), have the frame time measured again.
 press_and_see() {
   before_sig="$o_sig" before_left="$o_left" t=$(now_ms)
   tap "$1"
   while observe; [ "$o_sig" = "$before_sig" ] && [ $(( $(now_ms) - t )) -lt 1500 ]; do sleep 0.03; done
   if [ "$o_sig" = "$before_sig" ]; then
-    [ "$1" = Up ] && return 0
+    if [ "$1" = Up ]; then
+      unseen_turns=$(( ${unseen_turns:-0} + 1 ))
+      [ $unseen_turns -ge 2 ] && { unseen_turns=0; measure_frames; }
+      return 0
+    fi
     hold_ms=$(( hold_ms * 5 / 4 )); [ $hold_ms -gt 250 ] && hold_ms=250
-  elif [ "$1" != Up ] && [ -n "$o_left" ] && [ -n "$before_left" ]; then
-    sleep 0.3; observe # a second step of the same press comes a frame later
-    moved=$(( o_left - before_left )); [ $moved -lt 0 ] && moved=$(( -moved ))
-    if [ $moved -gt 1 ]; then hold_ms=$(( hold_ms * 2 / 3 )); [ $hold_ms -lt 40 ] && hold_ms=40; fi
+  else
+    unseen_turns=0
+    if [ "$1" != Up ] && [ -n "$o_left" ] && [ -n "$before_left" ]; then
+      sleep 0.3; observe # a second step of the same press comes a frame later
+      moved=$(( o_left - before_left )); [ $moved -lt 0 ] && moved=$(( -moved ))
+      if [ $moved -gt 1 ]; then
+        measure_frames
+        hold_ms=$(( hold_ms * 2 / 3 )); [ $hold_ms -lt 40 ] && hold_ms=40
+      fi
+    fi
   fi
 }
 # place <kind> <free rows> <drop row> <column,row> x4: steers the falling piece until it lies
@@ -245,7 +258,8 @@ place() {
   observe
   while kill -0 $game_pid 2>/dev/null; do
     if [ $(( $(date +%s) - p_start )) -ge 40 ]; then
-      echo "play.sh: piece of kind $p_kind not placed at $p_cells within 40 s" >&2; return 0
+      echo "play.sh: piece of kind $p_kind not placed at $p_cells within 40 s" >&2
+      plan_lost=1; return 0
     fi
     case "$o_action" in
       turn) press_and_see Up; continue ;;
@@ -303,8 +317,10 @@ while read -r cmd a b c rest; do
     shot) shot "$out/$a.png" && shots=$((shots + 1)) ;;
     wait) sleep "$a" ;;
     until) until_near "$a" "$b" "$c" $rest ;;
-    place) place "$a" "$b" "$c" $rest ;;
-    empty) empty_rows "$a" "$b" "$c" ;;
+    # Once a piece missed its place the well no longer matches the plan: the remaining
+    # placements are skipped, and the script goes on with its closing steps.
+    place) [ -z "${plan_lost:-}" ] && place "$a" "$b" "$c" $rest ;;
+    empty) [ -z "${plan_lost:-}" ] && empty_rows "$a" "$b" "$c" ;;
     *) echo "play.sh: unknown step '$cmd' in $keys" >&2 ;;
   esac
 done < "$keys"

@@ -30,11 +30,20 @@ if [ -x "$build/host/DemoPlanner" ]; then
 fi
 
 # The prefix lives in the build tree and is kept between runs (making one takes a while).
-env -u DISPLAY WINEPREFIX="$build/demo-wineprefix" PELMORA_BUILD="$build" PELMORA_SKIP_BUILD=1 \
-  PELMORA_DEMO_KEYS="$keys" PELMORA_DEMO_OUT="$out" \
-  timeout 360 sh "$src/tools/play.sh" > "$work/play.txt" 2>&1
-rc=$?
-cat "$work/play.txt"
+# A press can still go astray when the software-rendered frames suddenly change their pace
+# (another program taking the processor): play.sh then skips the rest of the plan, and the
+# demonstration is played once more from the start.
+attempt=1
+while :; do
+  env -u DISPLAY WINEPREFIX="$build/demo-wineprefix" PELMORA_BUILD="$build" PELMORA_SKIP_BUILD=1 \
+    PELMORA_DEMO_KEYS="$keys" PELMORA_DEMO_OUT="$out" \
+    timeout 360 sh "$src/tools/play.sh" > "$work/play.txt" 2>&1
+  rc=$?
+  cat "$work/play.txt"
+  grep -q "not placed" "$work/play.txt" && [ $attempt -lt 2 ] || break
+  attempt=$((attempt + 1))
+  echo "demo-test.sh: a piece missed its place; playing the demonstration again"
+done
 check "play.sh without a display succeeds (exit code $rc)" test $rc -eq 0
 check "play.sh names the folder it wrote" grep -q "$out" "$work/play.txt"
 check "the game ended on Esc" grep -q "the game has ended" "$work/play.txt"
