@@ -180,16 +180,28 @@ END {
   else print "drop", top, sig
 }'
 now_ms() { echo $(( $(date +%s%N) / 1000000 )); }
+# trace <text>: with PELMORA_DEMO_TRACE set, every look at the well and every press, with the
+# time in ms, goes to standard error (PELMORA_DEMO_TRACE=1) or to the file it names.
+trace() {
+  case "${PELMORA_DEMO_TRACE:-}" in
+    '') ;;
+    1) echo "$(now_ms) $*" >&2 ;;
+    *) echo "$(now_ms) $*" >> "$PELMORA_DEMO_TRACE" ;;
+  esac
+}
 # How long a press is held, in ms. The game polls the keys once a frame, at least 70 ms apart:
 # a press held for less than the time between two polls acts once or, when no poll falls
 # within it, not at all. Software rendering on a loaded machine stretches frames far past
 # 70 ms (250 ms and more were seen): the hold starts from the measured frame time and adapts
 # between 40 and 250 ms: shorter after a
-# press that acted twice, longer after one that did nothing. A drop (Down) is held shorter
-# still: a second poll seeing it could drop the next piece too.
+# press that acted twice, longer after one that did nothing. A drop (Down) is held for less
+# than the 70 ms between two polls, whatever the frame time: a second poll seeing it could drop
+# the next piece too, after a fall step locked this one between them, and that cannot be undone.
+# A drop that no poll saw is pressed again, and the piece falls by itself meanwhile.
 hold_ms=50
-drop_ms() { d=$(( hold_ms * 2 / 3 )); [ $d -lt 40 ] && d=40; [ $d -gt 150 ] && d=150; echo $d; }
+drop_ms() { echo 55; }
 tap() { # tap <key> [ms]
+  trace "tap $1 ${2:-$hold_ms} ms"
   xdotool keydown "$1" sleep "$(printf '0.%03d' "${2:-$hold_ms}")" keyup "$1"
 }
 # measure_frames: sets hold_ms from the game's frame time, seen on the left torch's flame (a
@@ -214,8 +226,7 @@ observe() {
   set -- $(well | awk -v mode=$p_mode -v free="$p_free" -v cells="$p_cells" -v y0=$p_y0 \
     -v droprow="$p_droprow" "$WELL_AWK")
   o_action="${1:-wait}" o_arg="${2:-0}" o_sig="${3:-}" o_left="${4:-}"
-  [ -n "${PELMORA_DEMO_TRACE:-}" ] &&
-    echo "$(now_ms) place $p_kind: $o_action $o_arg $o_sig (hold $hold_ms ms)" >&2
+  trace "place $p_kind: $o_action $o_arg $o_sig (hold $hold_ms ms)"
   return 0
 }
 # press_and_see <key>: one press of a turn or move, then the well is read until it shows the

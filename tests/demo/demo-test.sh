@@ -36,7 +36,7 @@ fi
 attempt=1
 while :; do
   env -u DISPLAY WINEPREFIX="$build/demo-wineprefix" PELMORA_BUILD="$build" PELMORA_SKIP_BUILD=1 \
-    PELMORA_DEMO_KEYS="$keys" PELMORA_DEMO_OUT="$out" \
+    PELMORA_DEMO_KEYS="$keys" PELMORA_DEMO_OUT="$out" PELMORA_DEMO_TRACE="$work/trace-$attempt.txt" \
     timeout 360 sh "$src/tools/play.sh" > "$work/play.txt" 2>&1
   rc=$?
   cat "$work/play.txt"
