@@ -130,7 +130,7 @@ until_near() {
   done
 }
 
-# ---- watching the well: steering a piece by what the screen shows ----
+# ---- watching the well: guiding a piece by what the screen shows ----
 # The well's 12 x 25 cells as the screen shows them: one line "column,row: (r,g,b)..." a cell,
 # each cell's colour averaged over its 25 x 25 pixels.
 well() {

@@ -23,8 +23,8 @@ exports() { # the names in a DLL's export table, one a line
 }
 
 status=0
-for spec in "$@"; do
-    IFS='=' read -r object dlls skip <<<"$spec"
+for entry in "$@"; do
+    IFS='=' read -r object dlls skip <<<"$entry"
     symbols=$("$nm" -u "$object" | awk '{print $NF}' | grep '^_Z' | grep -Ev "$runtime" |
         { if [ -n "$skip" ]; then grep -Ev "$skip"; else cat; fi; } | sort -u)
     count=$(printf '%s\n' "$symbols" | grep -c .)
