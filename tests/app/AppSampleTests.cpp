@@ -1,0 +1,211 @@
+// The samples with known numbers, all started at once with --shot, each run once: the numbers a
+// sample prints, and its picture checked against them.
+#include "TestDevice.h"
+#include <d3dx9.h>
+#include <gtest/gtest.h>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <map>
+#include <string>
+#include <vector>
+
+namespace {
+
+// One run of a sample: its exit code, what it wrote to stdout and stderr, and its shot.
+struct SampleRun {
+    DWORD exitCode = 9999;
+    std::string output;
+    testsupport::Picture shot;
+    bool shotRead = false;
+
+    // The first line of the output that holds `text`; empty when none does.
+    std::string line(const std::string& text) const
+    {
+        size_t at = output.find(text);
+        if (at == std::string::npos) return std::string();
+        size_t begin = output.rfind('\n', at);
+        begin = begin == std::string::npos ? 0 : begin + 1;
+        return output.substr(begin, output.find('\n', at) - begin);
+    }
+};
+
+// A sample started with --shot for `frames` frames in a folder of its own (its files and its
+// device log), its standard output and error going into a file there.
+struct Launch {
+    std::string folder;
+    HANDLE process = nullptr;
+};
+
+Launch Start(const std::string& program, int frames = 3)
+{
+    Launch launch;
+    char here[MAX_PATH] = {};
+    GetCurrentDirectoryA(MAX_PATH, here);
+    launch.folder = std::string(here) + "\\" + program;
+    CreateDirectoryA(launch.folder.c_str(), nullptr);
+    DeleteFileA((launch.folder + "\\shot.png").c_str());
+    SECURITY_ATTRIBUTES inherit = {sizeof inherit, nullptr, TRUE};
+    HANDLE out = CreateFileA((launch.folder + "\\output.txt").c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherit,
+                             CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (out == INVALID_HANDLE_VALUE) return launch;
+    STARTUPINFOA si = {};
+    si.cb = sizeof si;
+    si.dwFlags = STARTF_USESTDHANDLES;
+    si.hStdOutput = out;
+    si.hStdError = out;
+    PROCESS_INFORMATION pi = {};
+    std::string line = "\"" + testsupport::ProgramFolder() + program + ".exe\" --shot shot.png --frames " +
+                       std::to_string(frames);
+    if (CreateProcessA(nullptr, &line[0], nullptr, nullptr, TRUE, 0, nullptr, launch.folder.c_str(), &si, &pi)) {
+        CloseHandle(pi.hThread);
+        launch.process = pi.hProcess;
+    }
+    CloseHandle(out);
+    return launch;
+}
+
+// Waits for a started sample (two minutes at most) and reads its output and shot.
+SampleRun Finish(IDirect3DDevice9* reader, Launch& launch)
+{
+    SampleRun run;
+    if (launch.process) {
+        if (WaitForSingleObject(launch.process, 120000) == WAIT_OBJECT_0)
+            GetExitCodeProcess(launch.process, &run.exitCode);
+        else
+            TerminateProcess(launch.process, 9997);
+        CloseHandle(launch.process);
+        launch.process = nullptr;
+    }
+    for (char c : testsupport::ReadFileBytes(launch.folder + "\\output.txt"))
+        if (c != '\r') run.output += c;
+    run.shotRead = testsupport::ReadImageFile(reader, launch.folder + "\\shot.png", run.shot);
+    return run;
+}
+
+int Channel(uint32_t rgb, int shift) { return int((rgb >> shift) & 0xFF); }
+
+// True when every channel of `got` is within `tolerance` of `want` (both 0xRRGGBB).
+bool Near(uint32_t got, uint32_t want, int tolerance = 2)
+{
+    for (int shift : {16, 8, 0})
+        if (std::abs(Channel(got, shift) - Channel(want, shift)) > tolerance) return false;
+    return true;
+}
+
+// Pixels of [x0,x1) x [y0,y1) near a colour.
+int CountNear(const testsupport::Picture& p, uint32_t rgb, int x0, int y0, int x1, int y1, int tolerance = 2)
+{
+    int n = 0;
+    for (int y = y0; y < y1; ++y)
+        for (int x = x0; x < x1; ++x) n += Near(p.rgb(x, y), rgb, tolerance);
+    return n;
+}
+
+uint32_t Rgb(int r, int g, int b) { return uint32_t(r) << 16 | uint32_t(g) << 8 | uint32_t(b); }
+
+// Pixels of [x0,x1) x [y0,y1) drawn in `text` over `background` at least half covered: text is
+// smoothed at its edges, and D3DX's glyphs never cover a pixel wholly here.
+int TextPixels(const testsupport::Picture& p, uint32_t text, uint32_t background, int x0, int y0, int x1, int y1)
+{
+    int widest = 16; // the channel in which text and background differ most measures the cover
+    for (int shift : {8, 0})
+        if (std::abs(Channel(text, shift) - Channel(background, shift)) >
+            std::abs(Channel(text, widest) - Channel(background, widest)))
+            widest = shift;
+    const double span = Channel(text, widest) - Channel(background, widest);
+    int n = 0;
+    for (int y = y0; y < y1; ++y)
+        for (int x = x0; x < x1; ++x) {
+            const uint32_t got = p.rgb(x, y);
+            const double cover = (Channel(got, widest) - Channel(background, widest)) / span;
+            bool on = cover >= 0.5;
+            for (int shift : {16, 8, 0})
+                on = on && std::abs(Channel(got, shift) - (Channel(background, shift) +
+                                                           cover * (Channel(text, shift) - Channel(background, shift)))) <= 8;
+            n += on;
+        }
+    return n;
+}
+
+const char* const SamplePrograms[] = {"text_sample"};
+
+// The samples run side by side: all are started before the first test, each test waits for its
+// own.
+class Samples : public ::testing::Test {
+protected:
+    static void SetUpTestSuite()
+    {
+        reader_ = new testsupport::TestDevice(64, 64);
+        for (const char* program : SamplePrograms) launched_[program] = Start(program);
+    }
+    static void TearDownTestSuite()
+    {
+        for (auto& entry : launched_) Finish(reader_->device(), entry.second);
+        launched_.clear();
+        EXPECT_EQ(reader_->releaseDevice(), 0u);
+        delete reader_;
+        reader_ = nullptr;
+    }
+    void SetUp() override { ASSERT_TRUE(reader_->ok()); }
+    // Waits for the sample and checks what every sample owes: exit code 0, the shot of frame 3
+    // at 640 x 480.
+    SampleRun run(const char* program)
+    {
+        SampleRun r = Finish(reader_->device(), launched_[program]);
+        EXPECT_EQ(r.exitCode, 0u) << r.output;
+        EXPECT_NE(r.line("PelmoraApp: saved frame 3 as"), "") << r.output;
+        EXPECT_TRUE(r.shotRead) << r.output;
+        if (r.shotRead) {
+            EXPECT_EQ(r.shot.width, 640);
+            EXPECT_EQ(r.shot.height, 480);
+        }
+        return r;
+    }
+    static testsupport::TestDevice* reader_;        // reads the shots
+    static std::map<std::string, Launch> launched_; // the samples started
+};
+testsupport::TestDevice* Samples::reader_ = nullptr;
+std::map<std::string, Launch> Samples::launched_;
+
+TEST_F(Samples, TextDrawsEachFontInItsBandAndTheRectangleAsPrinted)
+{
+    SampleRun r = run("text_sample");
+    ASSERT_TRUE(r.shotRead);
+    const testsupport::Picture& p = r.shot;
+    EXPECT_NE(r.line("CreateArialFont ids 0 (12 pt bold) and 1 (18 pt italic)"), "") << r.output;
+    // The title's height as DrawFormattedText returned it: white text only in those rows.
+    const std::string title = r.line("100% of 640 x 480\" is");
+    int height = 0;
+    ASSERT_EQ(std::sscanf(title.c_str() + title.find("\" is ") + 5, "%d pixels high", &height), 1) << r.output;
+    EXPECT_GT(height, 10);
+    EXPECT_LT(height, 40);
+    const uint32_t background = 0x283040;
+    EXPECT_GT(TextPixels(p, 0xFFFFFF, background, 0, 16, 640, 16 + height), 100);
+    EXPECT_EQ(TextPixels(p, 0xFFFFFF, background, 0, 0, 640, 16), 0);
+    EXPECT_EQ(TextPixels(p, 0xFFFFFF, background, 0, 16 + height, 640, 290), 0);
+    // Every other text in its own colour and rows, and nowhere else.
+    struct Band { const char* what; uint32_t rgb; int y0, y1; };
+    const Band bands[] = {{"italic font list text", Rgb(255, 220, 0), 40, 90},
+                          {"Arial rows", Rgb(120, 255, 120), 90, 145},
+                          {"Impact row", Rgb(255, 140, 0), 145, 185},
+                          {"font slot 0", Rgb(0, 200, 255), 185, 225},
+                          {"font per call", Rgb(255, 80, 200), 225, 270}};
+    for (const Band& b : bands) {
+        SCOPED_TRACE(b.what);
+        const int inside = TextPixels(p, b.rgb, background, 0, b.y0, 640, b.y1);
+        EXPECT_GT(inside, 50);
+        EXPECT_EQ(TextPixels(p, b.rgb, background, 0, 0, 640, 480), inside);
+    }
+    // FillRect(16, 300, 39, 200): 40 rows of 200 pixels, nothing more; the half-transparent one
+    // evenly blended over the background.
+    EXPECT_NE(r.line("FillRect(16, 300, 39, 200) fills 40 rows of 200 pixels"), "") << r.output;
+    EXPECT_EQ(p.count(Rgb(200, 40, 40), 16, 300, 216, 340), 200 * 40);
+    EXPECT_EQ(p.count(Rgb(200, 40, 40)), 200 * 40);
+    const uint32_t blended = p.rgb(300, 390);
+    EXPECT_TRUE(Near(blended, Rgb((255 + 40) / 2, (60 + 48) / 2, (60 + 64) / 2), 3)) << std::hex << blended;
+    EXPECT_EQ(p.count(blended, 260, 380, 600, 400), 340 * 20);
+}
+
+} // namespace
