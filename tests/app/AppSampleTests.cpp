@@ -129,7 +129,7 @@ int TextPixels(const testsupport::Picture& p, uint32_t text, uint32_t background
     return n;
 }
 
-const char* const SamplePrograms[] = {"text_sample"};
+const char* const SamplePrograms[] = {"text_sample", "quads_sample"};
 
 // The samples run side by side: all are started before the first test, each test waits for its
 // own.
@@ -206,6 +206,35 @@ TEST_F(Samples, TextDrawsEachFontInItsBandAndTheRectangleAsPrinted)
     const uint32_t blended = p.rgb(300, 390);
     EXPECT_TRUE(Near(blended, Rgb((255 + 40) / 2, (60 + 48) / 2, (60 + 64) / 2), 3)) << std::hex << blended;
     EXPECT_EQ(p.count(blended, 260, 380, 600, 400), 340 * 20);
+}
+
+TEST_F(Samples, QuadsOfBothKindsShowTheirColoursWithTheBitmapUpright)
+{
+    SampleRun r = run("quads_sample");
+    EXPECT_NE(r.line("quads: skin 0, AddTexture 0x00000000; lit vertex shader 1, 0x00000000"), "") << r.output;
+    EXPECT_NE(r.line("quads: 1000 quads a frame, 500 of kind 1 and 500 of kind 2; 3000 calls, 0 failed"), "")
+        << r.output;
+    EXPECT_NE(r.line("quads: quad (25, 10) coloured 0xFF5A78C0"), "") << r.output;
+    ASSERT_TRUE(r.shotRead);
+    // Every quad: the bitmap's upper half (white) above, its lower half (40 80 C0) below, times
+    // the tint (kind 1) or the quad's own colour (kind 2).
+    int wrong = 0;
+    for (int row = 0; row < 25; ++row)
+        for (int column = 0; column < 40; ++column) {
+            uint32_t colour = Rgb(153, 204, 255); // tint 0.6 0.8 1.0
+            if (column >= 20) colour = Rgb(40 + 10 * (column - 20), 40 + 8 * row, 0xC0);
+            const uint32_t lower = Rgb(Channel(colour, 16) * 0x40 / 255, Channel(colour, 8) * 0x80 / 255,
+                                       Channel(colour, 0) * 0xC0 / 255);
+            const int x = column * 16 + 8, y = 72 + row * 16;
+            const uint32_t top = r.shot.rgb(x, y + 4), bottom = r.shot.rgb(x, y + 12);
+            if (!Near(top, colour) || !Near(bottom, lower)) {
+                if (++wrong <= 5)
+                    ADD_FAILURE() << "quad (" << column << ", " << row << "): " << std::hex << top << " over "
+                                  << bottom << ", expected " << colour << " over " << lower;
+            }
+        }
+    EXPECT_EQ(wrong, 0);
+    EXPECT_EQ(r.shot.rgb(16 * 5, 200), 0x202020u) << "the background between the quads";
 }
 
 } // namespace
