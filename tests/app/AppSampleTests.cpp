@@ -129,7 +129,7 @@ int TextPixels(const testsupport::Picture& p, uint32_t text, uint32_t background
     return n;
 }
 
-const char* const SamplePrograms[] = {"text_sample", "quads_sample"};
+const char* const SamplePrograms[] = {"text_sample", "quads_sample", "static_buffer_sample"};
 
 // The samples run side by side: all are started before the first test, each test waits for its
 // own.
@@ -235,6 +235,33 @@ TEST_F(Samples, QuadsOfBothKindsShowTheirColoursWithTheBitmapUpright)
         }
     EXPECT_EQ(wrong, 0);
     EXPECT_EQ(r.shot.rgb(16 * 5, 200), 0x202020u) << "the background between the quads";
+}
+
+TEST_F(Samples, StaticBufferIsDrawnWholeWithTheSecondIndicesAndInPart)
+{
+    SampleRun r = run("static_buffer_sample");
+    EXPECT_NE(r.line("ring 0 of 48 vertices and 144 indices (48 triangles), 0x00000000"), "") << r.output;
+    EXPECT_NE(r.line("index buffer 0 of 72 indices (24 triangles), 0x00000000"), "") << r.output;
+    EXPECT_NE(r.line("RenderStaticBuffer 0x00000000, RenderStaticBufferWithIndices 0x00000000, "
+                     "RenderStaticBufferRange 0x00000000"), "") << r.output;
+    ASSERT_TRUE(r.shotRead);
+    const uint32_t panel = 0x3A4458;
+    // The middle of each segment (radius 70) of the three rings centred at x = 120, 320, 520.
+    for (int ring = 0; ring < 3; ++ring) {
+        SCOPED_TRACE(ring == 0 ? "whole" : ring == 1 ? "every other segment" : "first quarter");
+        const int cx = 120 + 200 * ring, cy = 240;
+        EXPECT_EQ(r.shot.rgb(cx, cy), panel) << "the hole";
+        for (int k = 0; k < 24; ++k) {
+            const bool drawn = ring == 0 || (ring == 1 && k % 2 == 0) || (ring == 2 && k < 6);
+            const double a = (k + 0.5) * D3DX_PI / 12;
+            const uint32_t got = r.shot.rgb(cx + int(std::lround(70 * std::cos(a))), cy - int(std::lround(70 * std::sin(a))));
+            if (drawn) {
+                EXPECT_TRUE(Channel(got, 16) > 200 && Channel(got, 0) < 80) << "segment " << k << ": " << std::hex << got;
+            } else {
+                EXPECT_EQ(got, panel) << "segment " << k;
+            }
+        }
+    }
 }
 
 } // namespace
