@@ -129,7 +129,7 @@ int TextPixels(const testsupport::Picture& p, uint32_t text, uint32_t background
     return n;
 }
 
-const char* const SamplePrograms[] = {"text_sample", "quads_sample", "static_buffer_sample"};
+const char* const SamplePrograms[] = {"text_sample", "quads_sample", "static_buffer_sample", "shaders_sample"};
 
 // The samples run side by side: all are started before the first test, each test waits for its
 // own.
@@ -261,6 +261,27 @@ TEST_F(Samples, StaticBufferIsDrawnWholeWithTheSecondIndicesAndInPart)
                 EXPECT_EQ(got, panel) << "segment " << k;
             }
         }
+    }
+}
+
+TEST_F(Samples, ShaderPanelsShowTheirPrintedColoursAndTheDeviceSetterRefuses)
+{
+    SampleRun r = run("shaders_sample");
+    EXPECT_NE(r.line("shaders: vertex shader 1 (0x00000000), pixel shader 0 (0x00000000)"), "") << r.output;
+    EXPECT_NE(r.line("shaders: IsUsingShaders 1, CanUseShaders 0, SetShaderConstant 0x8200000D"), "") << r.output;
+    EXPECT_NE(r.line("shaders: FlushAll 0x00000000"), "") << r.output;
+    ASSERT_TRUE(r.shotRead);
+    const uint32_t stripe = Rgb(51, 102, 153);
+    const char* lines[3] = {"panel 0: N . L = 1.00, colour (255, 204, 102)", "panel 1: N . L = 0.80, colour (204, 163, 82)",
+                            "panel 2: N . L = 0.60, colour (153, 122, 61)"};
+    const uint32_t lit[3] = {Rgb(255, 204, 102), Rgb(204, 163, 82), Rgb(153, 122, 61)};
+    for (int p = 0; p < 3; ++p) {
+        SCOPED_TRACE(lines[p]);
+        EXPECT_NE(r.line(lines[p]), "") << r.output;
+        const int cx = 120 + 200 * p;
+        EXPECT_GT(CountNear(r.shot, lit[p], cx - 40, 180, cx + 40, 300), 1500);
+        EXPECT_GT(CountNear(r.shot, stripe, cx - 40, 180, cx + 40, 300), 1500);
+        EXPECT_EQ(CountNear(r.shot, lit[p], 0, 0, 640, 480), CountNear(r.shot, lit[p], cx - 90, 100, cx + 90, 380));
     }
 }
 
