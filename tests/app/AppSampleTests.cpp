@@ -129,7 +129,7 @@ int TextPixels(const testsupport::Picture& p, uint32_t text, uint32_t background
     return n;
 }
 
-const char* const SamplePrograms[] = {"text_sample", "quads_sample", "static_buffer_sample", "shaders_sample"};
+const char* const SamplePrograms[] = {"text_sample", "quads_sample", "static_buffer_sample", "shaders_sample", "camera_sample"};
 
 // The samples run side by side: all are started before the first test, each test waits for its
 // own.
@@ -282,6 +282,43 @@ TEST_F(Samples, ShaderPanelsShowTheirPrintedColoursAndTheDeviceSetterRefuses)
         EXPECT_GT(CountNear(r.shot, lit[p], cx - 40, 180, cx + 40, 300), 1500);
         EXPECT_GT(CountNear(r.shot, stripe, cx - 40, 180, cx + 40, 300), 1500);
         EXPECT_EQ(CountNear(r.shot, lit[p], 0, 0, 640, 480), CountNear(r.shot, lit[p], cx - 90, 100, cx + 90, 380));
+    }
+}
+
+TEST_F(Samples, CameraPointsLandOnTheirCubesAndTheRaysComeBackThroughThem)
+{
+    SampleRun r = run("camera_sample");
+    EXPECT_NE(r.line("camera: eye (2.5, 2, -3.5) looks at (0, 0.4, 0): yaw -35.5, pitch -20.4 degrees"), "")
+        << r.output;
+    long before[2] = {}, after[2] = {};
+    const std::string stale = r.line("(1, 1, 1) before CalcViewProjMatrix");
+    ASSERT_EQ(std::sscanf(stale.c_str(), "camera: (1, 1, 1) before CalcViewProjMatrix (%ld, %ld), after (%ld, %ld)",
+                          &before[0], &before[1], &after[0], &after[1]), 4) << r.output;
+    EXPECT_TRUE(before[0] != after[0] || before[1] != after[1]) << "UpdateCamera alone refreshes nothing";
+    ASSERT_TRUE(r.shotRead);
+    const char* points[4] = {"(0, 1, 0) -> ", "(1, 1, 1) -> ", "(-1, 0, -1) -> ", "(1, 0, -1) -> "};
+    for (int p = 0; p < 4; ++p) {
+        SCOPED_TRACE(points[p]);
+        const std::string line = r.line(points[p]);
+        long sx = 0, sy = 0, px = 0, py = 0;
+        float distance = 1;
+        const char* numbers = line.c_str() + line.find("WorldToScreen");
+        ASSERT_EQ(std::sscanf(numbers, "WorldToScreen (%ld, %ld) -> pixel (%ld, %ld)", &sx, &sy, &px, &py), 4) << r.output;
+        ASSERT_EQ(std::sscanf(line.c_str() + line.find(" passes ") + 8, "%f", &distance), 1) << line;
+        EXPECT_EQ(px, sx);
+        EXPECT_EQ(py, 480 - sy) << "WorldToScreen's y grows upward from the bottom edge";
+        EXPECT_LT(distance, 0.03f) << "the ray back from the pixel passes the point";
+        if (p == 1) {
+            EXPECT_EQ(sx, after[0]);
+        }
+        if (p == 0) {
+            EXPECT_NEAR(sx, 320, 1) << "the point above the target is in the middle column";
+        }
+        ASSERT_TRUE(px > 12 && px < 628 && py > 12 && py < 468);
+        // The point's own pixel shows its yellow cube; the printed square is drawn round it.
+        EXPECT_EQ(r.shot.rgb(px, py), Rgb(255, 224, 64));
+        EXPECT_EQ(r.shot.rgb(px - 9, py), 0xFFFFFFu);
+        EXPECT_EQ(r.shot.rgb(px + 9, py), 0xFFFFFFu);
     }
 }
 
