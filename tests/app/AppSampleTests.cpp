@@ -129,7 +129,8 @@ int TextPixels(const testsupport::Picture& p, uint32_t text, uint32_t background
     return n;
 }
 
-const char* const SamplePrograms[] = {"text_sample", "quads_sample", "static_buffer_sample", "shaders_sample", "camera_sample"};
+const char* const SamplePrograms[] = {"text_sample", "quads_sample", "static_buffer_sample", "shaders_sample",
+                                     "camera_sample", "picking_sample"};
 
 // The samples run side by side: all are started before the first test, each test waits for its
 // own.
@@ -320,6 +321,43 @@ TEST_F(Samples, CameraPointsLandOnTheirCubesAndTheRaysComeBackThroughThem)
         EXPECT_EQ(r.shot.rgb(px - 9, py), 0xFFFFFFu);
         EXPECT_EQ(r.shot.rgb(px + 9, py), 0xFFFFFFu);
     }
+}
+
+TEST_F(Samples, PicksHitTheBoxTheGroundOrNothingWhereThePixelsShowThem)
+{
+    SampleRun r = run("picking_sample");
+    ASSERT_TRUE(r.shotRead);
+    // The sample's view and start-up projection, rebuilt here to send each printed hit back to
+    // the screen.
+    D3DXMATRIX view, projection;
+    const D3DXVECTOR3 eye(0, 3, -8), target(0, 1, 0), up(0, 1, 0);
+    D3DXMatrixLookAtLH(&view, &eye, &target, &up);
+    D3DXMatrixPerspectiveFovLH(&projection, 0.8f, 640.0f / 480.0f, 0.1f, 1000.0f);
+    struct Pick { int x, y; const char* hit; uint32_t rgb; };
+    const Pick picks[4] = {{320, 240, "the box", Rgb(255, 48, 48)},
+                           {120, 400, "the ground", Rgb(48, 224, 255)},
+                           {540, 330, "the ground", Rgb(48, 224, 255)},
+                           {320, 40, "nothing", 0x88AACC}};
+    for (const Pick& pick : picks) {
+        const std::string start = "picking: pixel (" + std::to_string(pick.x) + ", " + std::to_string(pick.y) + ") hits ";
+        SCOPED_TRACE(start);
+        const std::string line = r.line(start);
+        ASSERT_NE(line, "") << r.output;
+        EXPECT_EQ(line.compare(start.size(), strlen(pick.hit), pick.hit), 0) << line;
+        EXPECT_EQ(r.shot.rgb(pick.x, pick.y), pick.rgb);
+        D3DXVECTOR3 hit;
+        if (std::sscanf(line.c_str() + start.size(), "%*[a-z ] at (%f, %f, %f)", &hit.x, &hit.y, &hit.z) != 3) continue;
+        D3DXVECTOR3 clip;
+        D3DXMATRIX both = view * projection;
+        D3DXVec3TransformCoord(&clip, &hit, &both);
+        EXPECT_NEAR((clip.x + 1) * 320, pick.x, 1.5);
+        EXPECT_NEAR((1 - clip.y) * 240, pick.y, 1.5);
+        if (pick.rgb == Rgb(48, 224, 255)) {
+            EXPECT_EQ(hit.y, 0.0f) << "on the ground";
+        }
+    }
+    EXPECT_NE(r.line("hits the box at (0.00, 1.25, -1.00)"), "") << "the middle ray through (0, 1, 0) meets the front face";
+    EXPECT_EQ(r.shot.rgb(300, 300), 0xF0B040u) << "the box is lit while the pointer is on it";
 }
 
 } // namespace
