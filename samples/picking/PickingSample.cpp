@@ -6,6 +6,7 @@
 //   picking_sample.exe --shot FILE [--frames N]  saves frame N (30) as PNG and quits
 #include <windows.h>
 #include <d3dx9.h>
+#include <cmath>
 #include <cstdio>
 #include <vector>
 #include "PelmoraApp.h"
@@ -57,7 +58,7 @@ int Pick(OXERenderDevice* device, const OXEAabb& box, const OXEPlane& plane, POI
     }
     // With culling, a ray that meets the plane from below (going up) misses it. A hit behind the
     // origin would come back with t < 0.
-    if (ray.Intersects(plane, true, &t, hit) && t > 0 && fabsf(hit->x) <= Ground && fabsf(hit->z) <= Ground) return 2;
+    if (ray.Intersects(plane, true, &t, hit) && t > 0 && std::fabs(hit->x) <= Ground && std::fabs(hit->z) <= Ground) return 2;
     return 0;
 }
 
