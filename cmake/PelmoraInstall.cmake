@@ -95,13 +95,24 @@ install(PROGRAMS ${CMAKE_SOURCE_DIR}/cmake/wine-run.sh ${CMAKE_SOURCE_DIR}/cmake
   ${CMAKE_SOURCE_DIR}/cmake/wine-fonts.sh
   DESTINATION lib/cmake/Pelmora COMPONENT sdk)
 
-# share/doc/pelmora/: the client guide, the samples' sources and the client example (a
-# complete project that builds against the installed SDK).
+# share/doc/pelmora/: the client guide, the samples' gallery, the samples' sources with a
+# project that builds them against the installed SDK (and the particles sample's flame texture,
+# which it reads beside the program), and the client example (a complete project that builds
+# against the installed SDK).
 install(FILES ${CMAKE_SOURCE_DIR}/docs/clients.md DESTINATION share/doc/pelmora COMPONENT sdk)
-foreach(sample parts particles transitions)
-  file(GLOB sample_sources ${CMAKE_SOURCE_DIR}/samples/${sample}/*.cpp)
-  install(FILES ${sample_sources} DESTINATION share/doc/pelmora/samples/${sample} COMPONENT sdk)
+file(GLOB sample_folders LIST_DIRECTORIES true ${CMAKE_SOURCE_DIR}/samples/*)
+foreach(folder ${sample_folders})
+  file(GLOB sample_sources ${folder}/*.cpp)
+  if(IS_DIRECTORY ${folder} AND sample_sources)
+    get_filename_component(sample ${folder} NAME)
+    install(FILES ${sample_sources} DESTINATION share/doc/pelmora/samples/${sample} COMPONENT sdk)
+  endif()
 endforeach()
+install(FILES ${CMAKE_BINARY_DIR}/bin/torch.dds DESTINATION share/doc/pelmora/samples/particles COMPONENT sdk)
+install(FILES ${CMAKE_SOURCE_DIR}/samples/SdkSamples.cmake DESTINATION share/doc/pelmora/samples
+  RENAME CMakeLists.txt COMPONENT sdk)
+file(GLOB sample_pictures ${CMAKE_SOURCE_DIR}/docs/sample-*.png)
+install(FILES ${CMAKE_SOURCE_DIR}/docs/samples.md ${sample_pictures} DESTINATION share/doc/pelmora COMPONENT sdk)
 install(DIRECTORY ${CMAKE_SOURCE_DIR}/examples/client DESTINATION share/doc/pelmora/examples COMPONENT sdk)
 
 # ---- The two ZIPs ----

@@ -5,9 +5,10 @@
 # the client's own Wine prefix) and run by its own ctest entry under Wine with --shot. The shot's
 # pixels are checked: the textured quad's two colours at their places, the green sparks of the
 # particle effect in their quarter and nowhere else, the fade's frame made only of its two
-# pictures with part of the second one in, the blue 3D text. With "install" also the bad cases:
-# an effect source that is missing (configuration stops) or refused by fxbuild (build stops), a
-# DLL missing beside the program, a window size the device refuses.
+# pictures with part of the second one in, the blue 3D text. With "install" also every sample
+# built out of tree from the SDK (the camera sample run, its printed point found on its shot),
+# and the bad cases: an effect source that is missing (configuration stops) or refused by
+# fxbuild (build stops), a DLL missing beside the program, a window size the device refuses.
 #   sdk-test.sh <source-dir> <build-dir> install|zip
 set -u
 src=$(cd "$1" && pwd)
@@ -62,6 +63,12 @@ for f in bin/PelmoraParts.dll bin/PelmoraGraf.dll bin/PelmoraEffects.dll bin/fxb
   [ -f "$prefix/$f" ] || { echo "   missing: $f"; missing=1; }
 done
 check "the SDK holds its headers, libraries, DLLs, effects, tool, package files and guide" test -z "${missing:-}"
+for f in share/doc/pelmora/samples/CMakeLists.txt share/doc/pelmora/samples/particles/ParticlesSample.cpp \
+         share/doc/pelmora/samples/particles/torch.dds share/doc/pelmora/samples/camera/CameraSample.cpp \
+         share/doc/pelmora/samples.md share/doc/pelmora/sample-camera.png; do
+  [ -f "$prefix/$f" ] || { echo "   missing: $f"; nosample=1; }
+done
+check "the SDK holds the samples, their project, the particles sample's torch.dds and the gallery" test -z "${nosample:-}"
 extra=$(cd "$prefix" && ls bin/*.exe bin/*.dll 2>/dev/null | grep -v -e fxbuild -e PelmoraParts -e PelmoraGraf -e PelmoraEffects)
 check "bin/ holds no program or DLL besides the engine's and fxbuild ($extra)" test -z "$extra"
 internal=$(cd "$prefix/include/pelmora" && ls FindMediaFile.h SurfaceLock.h VertexCache.h OXED3DVCManager.h \
@@ -123,6 +130,30 @@ if [ -s "$shot" ]; then
 fi
 
 [ "$mode" = install ] || finish
+
+# ---- The samples, built from the SDK alone ----
+# Every sample compiles against the installed headers and libraries; the camera sample runs by
+# its ctest entry and its printed numbers are checked against its shot.
+samples="$work/samples-build"
+cmake -S "$prefix/share/doc/pelmora/samples" -B "$samples" -DCMAKE_PREFIX_PATH="$prefix" \
+  -DCMAKE_TOOLCHAIN_FILE="$prefix/lib/cmake/Pelmora/mingw-w64-x86_64.cmake" \
+  -DPELMORA_WINEPREFIX="$client/wineprefix" > "$work/samples.txt" 2>&1 &&
+  cmake --build "$samples" -j 2 >> "$work/samples.txt" 2>&1
+rc=$?
+check "every sample builds out of tree from the SDK (exit code $rc)" test $rc -eq 0
+[ $rc -eq 0 ] || tail -n 30 "$work/samples.txt"
+check "the particles sample has torch.dds beside it" test -s "$samples/particles_sample.exe" -a -s "$samples/torch.dds"
+(cd "$samples" && ctest -R '^camera_sample_shot$' -V > "$work/samples-ctest.txt" 2>&1)
+rc=$?
+check "the camera sample runs with --shot (ctest $rc)" test $rc -eq 0
+line=$(grep -o "camera: (1, 1, 1) -> WorldToScreen ([0-9]*, [0-9]*) -> pixel ([0-9]*, [0-9]*)" "$work/samples-ctest.txt")
+check "... and prints where (1, 1, 1) lands ($line)" test -n "$line"
+shot="$samples/camera_sample.png"
+if [ -s "$shot" ] && [ -n "$line" ]; then
+  x=$(echo "$line" | sed 's/.*pixel (\([0-9]*\), .*/\1/')
+  y=$(echo "$line" | sed 's/.*pixel ([0-9]*, \([0-9]*\)).*/\1/')
+  px=$(rgb "$x" "$y"); check "... where its shot shows the yellow cube ($px at $x, $y)" near "$px" 255 224 64
+fi
 
 # ---- Bad input ----
 # A missing effect source stops the configuration; one fxbuild refuses stops the build. Both
