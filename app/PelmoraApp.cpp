@@ -83,8 +83,8 @@ bool PelmoraApp::start(const std::vector<std::string>& args)
 {
     if (started_ || stopped_) return fail(1, "start: this frame has already been started");
     if (!ParsePelmoraAppOptions(args, options_)) return fail(1, "command line: " + options_.error);
-    width_ = options_.width > 0 || options_.height > 0 ? options_.width : settings_.width;
-    height_ = options_.width > 0 || options_.height > 0 ? options_.height : settings_.height;
+    width_ = options_.sizeGiven ? options_.width : settings_.width;
+    height_ = options_.sizeGiven ? options_.height : settings_.height;
     if (width_ < 1 || height_ < 1)
         return fail(1, "window size " + std::to_string(width_) + " x " + std::to_string(height_) +
                            " refused: both sides must be at least 1 pixel");
@@ -152,6 +152,7 @@ bool PelmoraApp::startDevice(const char* library)
     }
     // This program's own copy of the render device library reaches the device too (as the game's
     // does), and the library that made it gets its two shared vertex declarations.
+    ++deviceGeneration_;
     OXESetCurrentRenderDevice(device_->GetRenderDevice());
     device_->CreateVertexDeclarations();
     // Each channel as the float whose byte the device's truncation gives back exactly.
@@ -200,6 +201,11 @@ int PelmoraApp::stop()
     if (stopped_) return exitCode_;
     stopped_ = true;
     quit_ = true;
+    // A shot that was asked for and never taken (the program ended before its frame) is a
+    // failed run, not a silent success.
+    if (started_ && !options_.shotFile.empty() && !shotAttempted_)
+        fail(2, "--shot " + options_.shotFile + " was not saved: the program ended after frame " +
+                    std::to_string(frames_) + ", before frame " + std::to_string(options_.frames));
     releaseDevice();
     if (window_) {
         DestroyWindow(window_);
@@ -279,11 +285,22 @@ int PelmoraApp::run(const FrameFunction& frame)
             fail(2, "frame " + std::to_string(frames_ + 1) + " did not begin (" + Hex(hr) + ")");
             break;
         }
+        const unsigned generation = deviceGeneration_;
         more = frame ? frame(seconds) : true;
         ++frames_;
-        if (!options_.shotFile.empty() && frames_ == options_.frames) pendingShot_ = options_.shotFile;
-        if (!endFrame()) quit_ = true;
         if (options_.frames > 0 && frames_ >= options_.frames) quit_ = true;
+        // The frame function may have stopped the frame, or replaced the device (restartDevice):
+        // the scene this frame began belongs to a device that is gone, and the new one began none.
+        if (stopped_ || !device_) break;
+        if (generation != deviceGeneration_) {
+            pendingShot_.clear();
+            continue;
+        }
+        if (!options_.shotFile.empty() && frames_ == options_.frames) {
+            pendingShot_ = options_.shotFile;
+            shotAttempted_ = true;
+        }
+        if (!endFrame()) quit_ = true;
     }
     return exitCode_;
 }

@@ -129,6 +129,8 @@ private:
     int frames_ = 0;                  // frames run
     LARGE_INTEGER lastFrame_ = {};    // performance counter at the last frame (0: none yet)
     std::string pendingShot_;         // saveShot's file for the current frame
+    bool shotAttempted_ = false;      // the --shot frame was drawn and its saving tried
+    unsigned deviceGeneration_ = 0;   // counts started devices (a restart inside a frame shows)
     std::string failure_;             // text of the last failure
     int exitCode_ = 0;                // 0, or the code of the first failure
     ULONG referencesLeft_ = 0;        // the last device check's count

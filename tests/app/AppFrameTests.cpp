@@ -112,6 +112,63 @@ TEST(AppFrame, ShotWithoutFramesIsFrameThirtyAndAnUnwritableOneFailsTheRun)
     EXPECT_EQ(app.stop(), 2);
 }
 
+TEST(AppFrame, AShotAskedForAndNeverTakenFailsTheRun)
+{
+    // The program ends (its frame function says so, then it stops) before the shot's frame.
+    const std::string file = WorkFile("never_shot.png");
+    DeleteFileA(file.c_str());
+    PelmoraApp app(Settings(64, 48));
+    ASSERT_TRUE(app.start({"--shot", file, "--frames", "5"}));
+    EXPECT_EQ(app.run([&](float) { return app.frameCount() < 1; }), 0);
+    EXPECT_EQ(app.frameCount(), 2);
+    EXPECT_EQ(app.stop(), 2);
+    EXPECT_EQ(app.failure(), "--shot " + file + " was not saved: the program ended after frame 2, before frame 5");
+    EXPECT_EQ(GetFileAttributesA(file.c_str()), INVALID_FILE_ATTRIBUTES);
+}
+
+TEST(AppFrame, StopOrADeviceRestartInsideTheFrameFunctionEndsOrGoesOnCleanly)
+{
+    {
+        SCOPED_TRACE("stop inside the frame");
+        PelmoraApp app(Settings(64, 48));
+        ASSERT_TRUE(app.start({"--frames", "5"}));
+        EXPECT_EQ(app.run([&](float) { app.stop(); return true; }), 0);
+        EXPECT_EQ(app.frameCount(), 1);
+        EXPECT_EQ(app.device(), nullptr);
+        EXPECT_EQ(app.referencesLeft(), 0u);
+        EXPECT_EQ(app.window(), nullptr);
+    }
+    {
+        SCOPED_TRACE("a restart inside the frame that fails");
+        PelmoraApp app(Settings(64, 48));
+        ASSERT_TRUE(app.start({"--frames", "5"}));
+        EXPECT_EQ(app.run([&](float) { return app.restartDevice("NoSuchEngine.dll"); }), 1);
+        EXPECT_EQ(app.frameCount(), 1);
+        EXPECT_EQ(app.device(), nullptr);
+        EXPECT_NE(app.failure().find("cannot load NoSuchEngine.dll"), std::string::npos) << app.failure();
+        EXPECT_EQ(app.stop(), 1);
+    }
+    {
+        SCOPED_TRACE("a restart inside the frame that succeeds");
+        const std::string file = WorkFile("restart_shot.png");
+        DeleteFileA(file.c_str());
+        PelmoraApp app(Settings(64, 48));
+        ASSERT_TRUE(app.start({"--shot", file, "--frames", "3"}));
+        OXERenderDevice* first = app.device();
+        EXPECT_EQ(app.run([&](float) {
+            if (app.frameCount() == 0) return app.restartDevice("PelmoraParts.dll");
+            FillRect(app.d3d(), 10, 10, 20, 20, 0xFF00FF00);
+            return true;
+        }), 0);
+        EXPECT_NE(app.device(), first);
+        EXPECT_EQ(app.frameCount(), 3);
+        testsupport::Picture shot;
+        ASSERT_TRUE(testsupport::ReadImageFile(app.d3d(), file, shot)) << file;
+        EXPECT_EQ(shot.count(0x00FF00, 10, 10, 30, 30), 400) << "frame 3 drawn on the new device";
+        EXPECT_EQ(app.stop(), 0);
+    }
+}
+
 TEST(AppFrame, EscAndTheCloseBoxEndTheLoopAndTheWindowGoesOnlyWithTheDevice)
 {
     for (UINT message : {UINT(WM_KEYDOWN), UINT(WM_CLOSE)}) {

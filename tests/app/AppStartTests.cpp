@@ -44,12 +44,55 @@ TEST(AppOptions, FrameOptionsAreTakenAndTheRestIsLeftInOrder)
         {{"--size", "x600"}, "--size x600"},
         {{"--size", "800x-1"}, "--size 800x-1"},
         {{"--size"}, "--size needs a value"},
+        {{"--shot", "--frames", "5"}, "--shot needs a value"},
+        {{"--size", "--shot", "a.png"}, "--size needs a value"},
+        {{"--frames", "-1", "--size", "abc"}, "--frames -1"},
     };
     for (const OptionRow& row : bad) {
         SCOPED_TRACE(row.error);
         EXPECT_FALSE(ParsePelmoraAppOptions(row.args, o));
         EXPECT_NE(o.error.find(row.error), std::string::npos) << o.error;
     }
+
+    // "--shot --frames 5": the option after --shot is no file name; it is read as an option.
+    EXPECT_FALSE(ParsePelmoraAppOptions({"--shot", "--frames", "5"}, o));
+    EXPECT_EQ(o.shotFile, "");
+    EXPECT_EQ(o.frames, 5);
+    // A size of 0x0 is a size given (and refused at start), not "no size".
+    ASSERT_TRUE(ParsePelmoraAppOptions({"--size", "0x0"}, o));
+    EXPECT_TRUE(o.sizeGiven);
+    EXPECT_EQ(o.width, 0);
+    EXPECT_EQ(o.height, 0);
+    ASSERT_TRUE(ParsePelmoraAppOptions({"x"}, o));
+    EXPECT_FALSE(o.sizeGiven);
+}
+
+TEST(AppOptions, ARunIsScriptedByAnyShotOrFramesOnTheWholeCommandLine)
+{
+    const std::vector<std::string> lines[] = {
+        {"--frames", "-1"},
+        {"--size", "abc", "--frames", "5"},
+        {"--frames", "5", "--size", "abc"},
+        {"--size", "abc", "--shot", "s.png"},
+        {"--shot"},
+    };
+    for (const std::vector<std::string>& args : lines) {
+        SCOPED_TRACE(args[0] + " " + (args.size() > 1 ? args[1] : "") + " ...");
+        PelmoraAppOptions o;
+        EXPECT_FALSE(ParsePelmoraAppOptions(args, o));
+        EXPECT_TRUE(o.scripted());
+        // The frame itself shows no message box for it.
+        testsupport::MessageBoxAnswerer boxes;
+        PelmoraAppSettings s;
+        s.title = "AppStartTest";
+        PelmoraApp app(s);
+        EXPECT_FALSE(app.start(args));
+        EXPECT_EQ(app.exitCode(), 1);
+        EXPECT_EQ(boxes.count(), 0) << app.failure();
+    }
+    PelmoraAppOptions o;
+    EXPECT_FALSE(ParsePelmoraAppOptions({"--size", "abc", "x"}, o));
+    EXPECT_FALSE(o.scripted());
 }
 
 bool AnyFrameWindow() { return FindWindowA("PelmoraAppWindow", nullptr) != nullptr; }
@@ -72,6 +115,8 @@ TEST(AppStart, FailuresSayWhatFailedEndWithCodeOneAndLeaveNothingRunning)
         {"size asked on the command line", "PelmoraGraf.dll", 320, 240, {"--size", "320x70000"},
          "refused the window size 320 x 70000"},
         {"empty size", "PelmoraGraf.dll", 0, 480, {}, "window size 0 x 480 refused: both sides must be at least 1 pixel"},
+        {"empty size on the command line", "PelmoraGraf.dll", 320, 240, {"--size", "0x0"},
+         "window size 0 x 0 refused: both sides must be at least 1 pixel"},
         {"bad command line", "PelmoraGraf.dll", 320, 240, {"--frames", "none"}, "command line: --frames none"},
     };
     // Every row scripted (no message box); two interactively too (each box costs Wine about two
