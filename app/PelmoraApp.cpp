@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include "OXED3D.h"
 #include "OXEResult.h"
+#include "OXEResultText.h"
 
 namespace {
 
@@ -13,13 +14,6 @@ const float kScriptedFrameSeconds = 1.0f / 30.0f;
 
 typedef HRESULT (*CreateFn)(HINSTANCE, OXERenderDevice**);
 
-std::string Hex(HRESULT code)
-{
-    char text[16];
-    std::snprintf(text, sizeof text, "0x%08lX", (unsigned long)code);
-    return text;
-}
-
 // "error 126: The specified module could not be found." for the calling thread's last error.
 std::string WindowsError(DWORD code)
 {
@@ -28,18 +22,6 @@ std::string WindowsError(DWORD code)
                              sizeof text, nullptr);
     while (n > 0 && (text[n - 1] == '\r' || text[n - 1] == '\n' || text[n - 1] == ' ')) text[--n] = 0;
     return "error " + std::to_string(code) + (n ? ": " + std::string(text) : std::string());
-}
-
-// What an engine result code means, for the start-up messages.
-const char* ResultMeaning(HRESULT code)
-{
-    switch (code) {
-    case OXE_CREATEAPI: return "the Direct3D object could not be created";
-    case OXE_CREATEDEVICE: return "the Direct3D device could not be created";
-    case OXE_INVALIDPARAM: return "invalid argument";
-    case OXE_NOSHADERSUPPORT: return "shaders are not usable on this device";
-    default: return "failure";
-    }
 }
 
 bool RegisterWindowClass(HINSTANCE instance, WNDPROC proc)
@@ -127,7 +109,7 @@ bool PelmoraApp::startDevice(const char* library)
     HRESULT hr = create(library_, &device_);
     if (FAILED(hr) || !device_) {
         device_ = nullptr;
-        return fail(1, "CreateRenderDevice of " + libraryName_ + " failed (" + Hex(hr) + ")");
+        return fail(1, "CreateRenderDevice of " + libraryName_ + " failed (" + OXEResultText(hr) + ")");
     }
     const std::string size = std::to_string(width_) + " x " + std::to_string(height_);
     // The size goes into the device's presentation record first, so that Init starts the back
@@ -135,13 +117,12 @@ bool PelmoraApp::startDevice(const char* library)
     hr = device_->enableFullscreeMode(false, UINT(width_), UINT(height_));
     if (FAILED(hr)) {
         releaseDevice();
-        return fail(1, "the render device refused the window size " + size + " (" + Hex(hr) + ": " +
-                           ResultMeaning(hr) + ")");
+        return fail(1, "the render device refused the window size " + size + " (" + OXEResultText(hr) + ")");
     }
     hr = device_->Init(window_, 16, 8, false, settings_.flushLog);
     if (FAILED(hr)) {
         releaseDevice();
-        return fail(1, "the render device did not start at " + size + " (" + Hex(hr) + ": " + ResultMeaning(hr) +
+        return fail(1, "the render device did not start at " + size + " (" + OXEResultText(hr) +
                            "); see log_renderdevice.txt");
     }
     if (device_->GetScreenWidth() != UINT(width_) || device_->GetScreenHeight() != UINT(height_)) {
@@ -282,7 +263,7 @@ int PelmoraApp::run(const FrameFunction& frame)
         HRESULT hr = device_->BeginFrame(true, true, false);
         if (FAILED(hr)) {
             quit_ = true;
-            fail(2, "frame " + std::to_string(frames_ + 1) + " did not begin (" + Hex(hr) + ")");
+            fail(2, "frame " + std::to_string(frames_ + 1) + " did not begin (" + OXEResultText(hr) + ")");
             break;
         }
         const unsigned generation = deviceGeneration_;
@@ -337,7 +318,7 @@ bool PelmoraApp::writeShot(const std::string& file)
     }
     if (copy) copy->Release();
     if (back) back->Release();
-    if (FAILED(hr)) return fail(2, "frame " + std::to_string(frames_) + " could not be saved as " + file + " (" + Hex(hr) + ")");
+    if (FAILED(hr)) return fail(2, "frame " + std::to_string(frames_) + " could not be saved as " + file + " (" + OXEResultText(hr) + ")");
     std::printf("PelmoraApp: saved frame %d as %s\n", frames_, file.c_str());
     std::fflush(stdout);
     return true;

@@ -27,10 +27,11 @@ install(FILES ${CMAKE_SOURCE_DIR}/tools/package-readme.txt DESTINATION . RENAME 
 # internals, the concrete managers) stay out.
 set(PELMORA_PUBLIC_HEADERS
   # render device: interface, Direct3D implementation (its header also declares the
-  # library-wide current device), managers' interfaces, result codes, random generator
+  # library-wide current device), managers' interfaces, result codes and their texts, random
+  # generator
   renderdevice/OXERenderDevice.h renderdevice/OXED3D.h renderdevice/OXELog.h
   renderdevice/OXESkinManager.h renderdevice/OXEVertexCacheManager.h renderdevice/OXEResult.h
-  renderdevice/OXERandom.h
+  renderdevice/OXEResultText.h renderdevice/OXERandom.h
   # geometry (compiled into PelmoraGraf)
   geometry/OXEGeometryApi.h geometry/OXEPlane.h geometry/OXERay.h geometry/OXEAabb.h
   geometry/OXEObb.h geometry/OXEPolygon.h geometry/OXEQuat.h

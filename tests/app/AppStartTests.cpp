@@ -4,6 +4,8 @@
 // each run with --shot saves a frame that shows its scene.
 #include "PelmoraApp.h"
 #include "MessageBoxAnswerer.h"
+#include "OXEResult.h"
+#include "OXEResultText.h"
 #include "TestDevice.h"
 #include <gtest/gtest.h>
 #include <string>
@@ -95,6 +97,45 @@ TEST(AppOptions, ARunIsScriptedByAnyShotOrFramesOnTheWholeCommandLine)
     EXPECT_FALSE(o.scripted());
 }
 
+TEST(ResultText, NamesEveryEngineCodeAndTheCommonDirect3DOnes)
+{
+    struct Row { HRESULT code; const char* text; };
+    const Row rows[] = {
+        {OXE_OK, "0x00000000 OXE_OK: success"},
+        {OXE_FAIL, "0x82000001 OXE_FAIL: general failure"},
+        {OXE_CREATEAPI, "0x82000002 OXE_CREATEAPI: "},
+        {OXE_CREATEDEVICE, "0x82000003 OXE_CREATEDEVICE: "},
+        {OXE_CREATEBUFFER, "0x82000004 OXE_CREATEBUFFER: "},
+        {OXE_INVALIDPARAM, "0x82000005 OXE_INVALIDPARAM: invalid argument or unexpected format"},
+        {OXE_INVALIDID, "0x82000006 OXE_INVALIDID: "},
+        {OXE_BUFFERSIZE, "0x82000007 OXE_BUFFERSIZE: "},
+        {OXE_BUFFERLOCK, "0x82000008 OXE_BUFFERLOCK: "},
+        {OXE_OUTOFMEMORY, "0x8200000A OXE_OUTOFMEMORY: "},
+        {OXE_FILENOTFOUND, "0x8200000B OXE_FILENOTFOUND: "},
+        {OXE_INVALIDFILE, "0x8200000C OXE_INVALIDFILE: "},
+        {OXE_NOSHADERSUPPORT, "0x8200000D OXE_NOSHADERSUPPORT: "},
+        {OXE_PLATFORM_FAIL, "0x80004005 OXE_PLATFORM_FAIL / E_FAIL: "},
+        {E_INVALIDARG, "0x80070057 E_INVALIDARG: "},
+        {D3DERR_DEVICELOST, "0x88760868 D3DERR_DEVICELOST: "},
+        {D3DERR_DEVICENOTRESET, "0x88760869 D3DERR_DEVICENOTRESET: "},
+        {D3DERR_INVALIDCALL, "0x8876086C D3DERR_INVALIDCALL: "},
+        {D3DERR_OUTOFVIDEOMEMORY, "0x8876017C D3DERR_OUTOFVIDEOMEMORY: "},
+        {D3DERR_NOTAVAILABLE, "0x8876086A D3DERR_NOTAVAILABLE: "},
+        {HRESULT(0x88760B59), "0x88760B59 D3DXERR_INVALIDDATA: "},
+        {HRESULT(0x8200FFFF), "0x8200FFFF: unknown result"},
+    };
+    for (const Row& row : rows) {
+        // Rows ending in ": " give the name; a meaning of some words follows it.
+        const std::string text = OXEResultText(row.code), want = row.text;
+        if (want.back() == ' ') {
+            EXPECT_EQ(text.substr(0, want.size()), want);
+            EXPECT_GT(text.size(), want.size() + 5) << text;
+        } else {
+            EXPECT_EQ(text, want);
+        }
+    }
+}
+
 bool AnyFrameWindow() { return FindWindowA("PelmoraAppWindow", nullptr) != nullptr; }
 
 struct StartRow {
@@ -111,7 +152,7 @@ TEST(AppStart, FailuresSayWhatFailedEndWithCodeOneAndLeaveNothingRunning)
         {"missing library", "NoSuchEngine.dll", 320, 240, {}, "cannot load NoSuchEngine.dll (error 126"},
         {"not an engine library", "user32.dll", 320, 240, {}, "user32.dll has no CreateRenderDevice"},
         {"size past any window", "PelmoraGraf.dll", 40000, 40000, {},
-         "the render device refused the window size 40000 x 40000 (0x82000005: invalid argument)"},
+         "the render device refused the window size 40000 x 40000 (0x82000005 OXE_INVALIDPARAM: invalid argument or unexpected format)"},
         {"size asked on the command line", "PelmoraGraf.dll", 320, 240, {"--size", "320x70000"},
          "refused the window size 320 x 70000"},
         {"empty size", "PelmoraGraf.dll", 0, 480, {}, "window size 0 x 480 refused: both sides must be at least 1 pixel"},

@@ -176,7 +176,7 @@ rc=$?
 cat "$work/size.txt"
 check "a window size the device refuses ends the client with exit code 1 ($rc)" test $rc -eq 1
 check "... with one line saying so" test "$(tr -d '\r' < "$work/size.txt")" = \
-  "PelmoraApp: the render device refused the window size 40000 x 40000 (0x82000005: invalid argument)"
+  "PelmoraApp: the render device refused the window size 40000 x 40000 (0x82000005 OXE_INVALIDPARAM: invalid argument or unexpected format)"
 check "... and no shot" test ! -e "$work/size.png"
 PELMORA_WINEPREFIX="$client/wineprefix" bash "$env" stop "$client" > /dev/null
 finish
