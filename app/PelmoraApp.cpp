@@ -2,9 +2,12 @@
 #include <d3dx9.h>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
+#include <winver.h>
 #include "OXED3D.h"
 #include "OXEResult.h"
 #include "OXEResultText.h"
+#include "PelmoraVersion.h"
 
 namespace {
 
@@ -22,6 +25,26 @@ std::string WindowsError(DWORD code)
                              sizeof text, nullptr);
     while (n > 0 && (text[n - 1] == '\r' || text[n - 1] == '\n' || text[n - 1] == ' ')) text[--n] = 0;
     return "error " + std::to_string(code) + (n ? ": " + std::string(text) : std::string());
+}
+
+// The version in a module's version resource (the file version's major and minor numbers);
+// false when it carries none.
+bool ModuleVersion(HMODULE module, unsigned& major, unsigned& minor)
+{
+    HRSRC info = FindResourceA(module, MAKEINTRESOURCEA(1), RT_VERSION);
+    HGLOBAL loaded = info ? LoadResource(module, info) : nullptr;
+    const BYTE* data = loaded ? static_cast<const BYTE*>(LockResource(loaded)) : nullptr;
+    const DWORD size = data ? SizeofResource(module, info) : 0;
+    // The fixed part follows the record's header and key, on a four-byte boundary.
+    for (DWORD at = 0; at + sizeof(VS_FIXEDFILEINFO) <= size; at += 4) {
+        VS_FIXEDFILEINFO fixed;
+        std::memcpy(&fixed, data + at, sizeof fixed);
+        if (fixed.dwSignature != VS_FFI_SIGNATURE) continue;
+        major = HIWORD(fixed.dwFileVersionMS);
+        minor = LOWORD(fixed.dwFileVersionMS);
+        return true;
+    }
+    return false;
 }
 
 bool RegisterWindowClass(HINSTANCE instance, WNDPROC proc)
@@ -106,6 +129,17 @@ bool PelmoraApp::startDevice(const char* library)
     release_ = reinterpret_cast<ReleaseFn>(GetProcAddress(library_, "ReleaseRenderDevice"));
     if (!create || !release_)
         return fail(1, libraryName_ + " has no CreateRenderDevice / ReleaseRenderDevice: not an engine library");
+    // The render device's interface and the exported classes are those of the headers this
+    // program was built with; another major version has other ones.
+    const std::string built = std::to_string(PELMORA_VERSION_MAJOR);
+    unsigned major = 0, minor = 0;
+    if (!ModuleVersion(library_, major, minor))
+        return fail(1, libraryName_ + " carries no version: this program needs an engine library of version " + built +
+                           ".x");
+    if (major != PELMORA_VERSION_MAJOR)
+        return fail(1, libraryName_ + " is version " + std::to_string(major) + "." + std::to_string(minor) +
+                           " of the engine, this program was built for version " + built +
+                           ".x: use the engine DLLs of the SDK it was built with");
     HRESULT hr = create(library_, &device_);
     if (FAILED(hr) || !device_) {
         device_ = nullptr;

@@ -5,7 +5,7 @@
 #         tools/package.sh as build/SimpleBrixel-1.0-win64.zip.
 # Nothing installed names a path of the source or build tree: the package's CMake files find
 # everything relative to their own folder.
-set(PELMORA_SDK_VERSION 1.0)
+set(PELMORA_SDK_VERSION ${PELMORA_VERSION_MAJOR}.${PELMORA_VERSION_MINOR})
 
 # ---- The game's package ----
 install(FILES
@@ -48,7 +48,9 @@ set(PELMORA_PUBLIC_HEADERS
   # PelmoraEffects
   effects/PelmoraEffectsApi.h effects/FadeScreen.h effects/MeltScreen.h effects/Pixelate.h
   # the application frame
-  app/PelmoraApp.h app/PelmoraAppOptions.h)
+  app/PelmoraApp.h app/PelmoraAppOptions.h
+  # the version macros
+  version/PelmoraVersion.h)
 list(TRANSFORM PELMORA_PUBLIC_HEADERS PREPEND ${CMAKE_SOURCE_DIR}/)
 install(FILES ${PELMORA_PUBLIC_HEADERS} DESTINATION include/pelmora COMPONENT sdk)
 
@@ -85,7 +87,7 @@ install(TARGETS fxbuild RUNTIME DESTINATION bin COMPONENT sdk)
 # the functions and the toolchain run (copies: the package does not need this tree).
 include(CMakePackageConfigHelpers)
 write_basic_package_version_file(${CMAKE_BINARY_DIR}/sdk/PelmoraConfigVersion.cmake
-  VERSION ${PELMORA_SDK_VERSION} COMPATIBILITY SameMajorVersion)
+  VERSION ${PELMORA_VERSION_STRING} COMPATIBILITY SameMajorVersion)
 install(FILES
   ${CMAKE_SOURCE_DIR}/cmake/sdk/PelmoraConfig.cmake
   ${CMAKE_SOURCE_DIR}/cmake/sdk/PelmoraFunctions.cmake
@@ -110,8 +112,8 @@ install(DIRECTORY ${CMAKE_SOURCE_DIR}/examples/client DESTINATION share/doc/pelm
 # it, takes that one over and packs the sdk component instead.
 set(CPACK_GENERATOR ZIP)
 set(CPACK_PACKAGE_NAME SimpleBrixel)
-set(CPACK_PACKAGE_VERSION 1.0)
-set(CPACK_PACKAGE_FILE_NAME SimpleBrixel-1.0-win64)
+set(CPACK_PACKAGE_VERSION ${PELMORA_SDK_VERSION})
+set(CPACK_PACKAGE_FILE_NAME SimpleBrixel-${PELMORA_SDK_VERSION}-win64)
 set(CPACK_INCLUDE_TOPLEVEL_DIRECTORY ON)
 set(CPACK_INSTALL_CMAKE_PROJECTS "${CMAKE_BINARY_DIR};SimpleBrixel;game;/")
 include(CPack)

@@ -6,6 +6,7 @@
 #include "MessageBoxAnswerer.h"
 #include "OXEResult.h"
 #include "OXEResultText.h"
+#include "PelmoraVersion.h"
 #include "TestDevice.h"
 #include <gtest/gtest.h>
 #include <string>
@@ -198,6 +199,64 @@ TEST(AppStart, FailuresSayWhatFailedEndWithCodeOneAndLeaveNothingRunning)
     std::string log = testsupport::ReadFileBytes("log_renderdevice.txt");
     EXPECT_NE(log.rfind("[OXED3DDEVICE]: offline (ok)"), std::string::npos);
     EXPECT_EQ(log.find("DirectX init alkaa"), std::string::npos) << "no refused size reached Init";
+}
+
+// A copy of the build's PelmoraGraf.dll in a folder of its own, its version resource's fixed
+// part changed: the file and product version set to major.minor, or (major < 0) its signature
+// broken so that it carries no version. Returns the copy's full path; empty on failure.
+std::string PatchedGrafCopy(const char* folder, int major, int minor)
+{
+    std::string bytes = testsupport::ReadFileBytes(testsupport::ProgramFolder() + "PelmoraGraf.dll");
+    const char signature[] = "\xBD\x04\xEF\xFE";
+    const size_t at = bytes.find(std::string(signature, 4));
+    if (bytes.empty() || at == std::string::npos || at + 24 > bytes.size()) return "";
+    if (major < 0) {
+        bytes[at] = 0;
+    } else {
+        const DWORD version = DWORD(major) << 16 | DWORD(minor);
+        memcpy(&bytes[at + 8], &version, 4);  // dwFileVersionMS
+        memcpy(&bytes[at + 16], &version, 4); // dwProductVersionMS
+    }
+    CreateDirectoryA(folder, nullptr);
+    char cwd[MAX_PATH] = {};
+    GetCurrentDirectoryA(MAX_PATH, cwd);
+    const std::string path = std::string(cwd) + "\\" + folder + "\\PelmoraGraf.dll";
+    return testsupport::WriteFileBytes(path, bytes.data(), bytes.size()) ? path : "";
+}
+
+TEST(AppStart, AnEngineLibraryOfAnotherMajorVersionIsRefusedWithOneLine)
+{
+    struct Row { const char* folder; int major, minor; const char* says; };
+    const Row rows[] = {
+        {"othermajor", 9, 2, " is version 9.2 of the engine, this program was built for version 1.x: use the "
+                             "engine DLLs of the SDK it was built with"},
+        {"noversion", -1, 0, " carries no version: this program needs an engine library of version 1.x"},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.folder);
+        const std::string library = PatchedGrafCopy(row.folder, row.major, row.minor);
+        ASSERT_FALSE(library.empty());
+        testsupport::MessageBoxAnswerer boxes;
+        PelmoraAppSettings s;
+        s.title = "AppStartTest";
+        s.library = library.c_str();
+        PelmoraApp app(s);
+        EXPECT_FALSE(app.start({"--frames", "1"}));
+        EXPECT_EQ(app.exitCode(), 1);
+        EXPECT_EQ(app.failure(), library + row.says);
+        EXPECT_EQ(app.device(), nullptr);
+        EXPECT_EQ(app.window(), nullptr);
+        EXPECT_EQ(boxes.count(), 0);
+    }
+    // The same library of this major version, another minor one, starts.
+    const std::string library = PatchedGrafCopy("otherminor", PELMORA_VERSION_MAJOR, PELMORA_VERSION_MINOR + 3);
+    PelmoraAppSettings s;
+    s.library = library.c_str();
+    s.width = 64;
+    s.height = 48;
+    PelmoraApp app(s);
+    EXPECT_TRUE(app.start({"--frames", "1"})) << app.failure();
+    EXPECT_EQ(app.stop(), 0);
 }
 
 // Runs a program of the build's bin folder in the working folder and returns its exit code.
