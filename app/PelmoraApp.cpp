@@ -7,6 +7,7 @@
 #include "OXED3D.h"
 #include "OXEResult.h"
 #include "OXEResultText.h"
+#include "PelmoraBoxAnswerer.h"
 #include "PelmoraVersion.h"
 
 namespace {
@@ -87,7 +88,13 @@ bool PelmoraApp::start()
 bool PelmoraApp::start(const std::vector<std::string>& args)
 {
     if (started_ || stopped_) return fail(1, "start: this frame has already been started");
-    if (!ParsePelmoraAppOptions(args, options_)) return fail(1, "command line: " + options_.error);
+    const bool sound = ParsePelmoraAppOptions(args, options_);
+    // From here on a scripted run answers the message boxes of the libraries itself.
+    if (options_.scripted() && !boxes_)
+        boxes_.reset(new PelmoraBoxAnswerer([this](const std::string& caption, const std::string& text) {
+            boxAnswered(caption, text);
+        }));
+    if (!sound) return fail(1, "command line: " + options_.error);
     width_ = options_.sizeGiven ? options_.width : settings_.width;
     height_ = options_.sizeGiven ? options_.height : settings_.height;
     if (width_ < 1 || height_ < 1)
@@ -227,7 +234,26 @@ int PelmoraApp::stop()
         window_ = nullptr;
         pumpMessages();
     }
+    boxes_.reset();
     return exitCode_;
+}
+
+// A box of a scripted run: answered already; said on stderr on one line, and the run's exit
+// code says that something asked for a click.
+void PelmoraApp::boxAnswered(const std::string& caption, const std::string& text)
+{
+    std::string flat; // the text's lines joined by " / "
+    bool lineEnded = false;
+    for (char c : text) {
+        if (c == '\r' || c == '\n') {
+            lineEnded = !flat.empty();
+            continue;
+        }
+        if (lineEnded) flat += " / ";
+        lineEnded = false;
+        flat += c;
+    }
+    fail(4, "a message box was answered in this scripted run: \"" + caption + "\": " + flat);
 }
 
 bool PelmoraApp::fail(int exitCode, const std::string& what)

@@ -31,10 +31,13 @@
 #include <windows.h>
 #include <d3d9.h>
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 #include "OXERenderDevice.h"
 #include "PelmoraAppOptions.h"
+
+class PelmoraBoxAnswerer;
 
 // What the frame makes at start.
 struct PelmoraAppSettings {
@@ -111,6 +114,7 @@ private:
     bool fail(int exitCode, const std::string& what); // records, reports, always false
     bool endFrame();                                  // shot if one is due, then EndFrame
     bool writeShot(const std::string& file);
+    void boxAnswered(const std::string& caption, const std::string& text); // a library's box, scripted run
 
     typedef HRESULT (*ReleaseFn)(OXERenderDevice**);
 
@@ -134,4 +138,5 @@ private:
     std::string failure_;             // text of the last failure
     int exitCode_ = 0;                // 0, or the code of the first failure
     ULONG referencesLeft_ = 0;        // the last device check's count
+    std::unique_ptr<PelmoraBoxAnswerer> boxes_; // scripted runs: answers the libraries' message boxes
 };

@@ -3,6 +3,7 @@
 // frame time, runs that end and go on, Esc and the close box, --shot / --frames, a device
 // switch, the release check.
 #include "PelmoraApp.h"
+#include "FireRing.h"
 #include "MessageBoxAnswerer.h"
 #include "TestDevice.h"
 #include <gtest/gtest.h>
@@ -167,6 +168,32 @@ TEST(AppFrame, StopOrADeviceRestartInsideTheFrameFunctionEndsOrGoesOnCleanly)
         EXPECT_EQ(shot.count(0x00FF00, 10, 10, 30, 30), 400) << "frame 3 drawn on the new device";
         EXPECT_EQ(app.stop(), 0);
     }
+}
+
+TEST(AppFrame, AScriptedRunAnswersTheLibrariesMessageBoxesSaysWhatTheySaidAndEndsNonZero)
+{
+    // A particle kind handed an effect source: D3DX cannot compile it here and the library
+    // shows the compiler's text in a message box, which no one would click.
+    ASSERT_TRUE(testsupport::WriteFileText("source_spark.fxs", "param float4x4 gWVP\ntechnique SparkTech\npass P0\n"));
+    const std::string file = WorkFile("boxed_shot.png");
+    DeleteFileA(file.c_str());
+    testsupport::MessageBoxAnswerer fallback; // answers only what the frame would leave waiting
+    PelmoraApp app(Settings(64, 48));
+    ASSERT_TRUE(app.start({"--shot", file, "--frames", "2"}));
+    {
+        FireRingEffect ring("source_spark.fxs", "SparkTech", testsupport::ProgramFolder() + "torch.dds",
+                            D3DXVECTOR3(0, 0, 0), OXEAabb(D3DXVECTOR3(-1, -1, -1), D3DXVECTOR3(1, 1, 1)), 10, 0.1f);
+        EXPECT_EQ(app.exitCode(), 4) << "the box is answered while the kind is made";
+        const std::string said = app.failure();
+        EXPECT_EQ(said.find("a message box was answered in this scripted run: \"Error\": "), 0u) << said;
+        EXPECT_EQ(said.find('\n'), std::string::npos) << "one line";
+        EXPECT_GT(said.size(), 70u) << "with the library's text";
+        EXPECT_EQ(app.run(nullptr), 4) << "the run goes on and ends with the box's code";
+    }
+    EXPECT_EQ(app.frameCount(), 2);
+    EXPECT_NE(GetFileAttributesA(file.c_str()), INVALID_FILE_ATTRIBUTES) << "the shot is still saved";
+    EXPECT_EQ(app.stop(), 4);
+    EXPECT_EQ(fallback.count(), 1) << "the one box was seen";
 }
 
 TEST(AppFrame, EscAndTheCloseBoxEndTheLoopAndTheWindowGoesOnlyWithTheDevice)
