@@ -15,6 +15,11 @@ namespace {
 const char kClassName[] = "PelmoraAppWindow";
 const DWORD kWindowStyle = WS_OVERLAPPEDWINDOW;
 const float kScriptedFrameSeconds = 1.0f / 30.0f;
+const DWORD kLostWaitMs = 20;               // between two looks at a lost device
+const DWORD kScriptedLossLimitMs = 60000;   // a scripted run gives a lost device this long
+
+// The device is lost (D3DERR_DEVICELOST) or lost and ready to be reset (D3DERR_DEVICENOTRESET).
+bool IsLoss(HRESULT code) { return code == D3DERR_DEVICELOST || code == D3DERR_DEVICENOTRESET; }
 
 typedef HRESULT (*CreateFn)(HINSTANCE, OXERenderDevice**);
 
@@ -175,6 +180,7 @@ bool PelmoraApp::startDevice(const char* library)
     // This program's own copy of the render device library reaches the device too (as the game's
     // does), and the library that made it gets its two shared vertex declarations.
     ++deviceGeneration_;
+    lost_ = false; // a new device starts sound
     OXESetCurrentRenderDevice(device_->GetRenderDevice());
     device_->CreateVertexDeclarations();
     // Each channel as the float whose byte the device's truncation gives back exactly.
@@ -311,6 +317,11 @@ int PelmoraApp::run(const FrameFunction& frame)
     LARGE_INTEGER frequency;
     QueryPerformanceFrequency(&frequency);
     for (bool more = true; more && pumpMessages();) {
+        // A lost device draws nothing until it is reset.
+        if (lost_) {
+            if (!recoverDevice()) break;
+            continue;
+        }
         LARGE_INTEGER now;
         QueryPerformanceCounter(&now);
         float seconds = 0.0f;
@@ -321,6 +332,10 @@ int PelmoraApp::run(const FrameFunction& frame)
         lastFrame_ = now;
 
         HRESULT hr = device_->BeginFrame(true, true, false);
+        if (FAILED(hr) && IsLoss(d3d()->TestCooperativeLevel())) {
+            enterLoss();
+            continue;
+        }
         if (FAILED(hr)) {
             quit_ = true;
             fail(2, "frame " + std::to_string(frames_ + 1) + " did not begin (" + OXEResultText(hr) + ")");
@@ -359,8 +374,63 @@ bool PelmoraApp::endFrame()
         ok = writeShot(file);
         d->BeginScene();
     }
-    device_->EndFrame();
+    if (IsLoss(device_->EndFrame())) enterLoss();
     return ok;
+}
+
+void PelmoraApp::setDeviceLossFunctions(const DeviceFunction& lost, const DeviceFunction& reset)
+{
+    onLost_ = lost;
+    onReset_ = reset;
+}
+
+// The device reported itself lost: nothing more is drawn, and the program lets go of what lives
+// in the default pool now (a reset is refused while any of it lives).
+void PelmoraApp::enterLoss()
+{
+    if (lost_) return;
+    lost_ = true;
+    lostSince_ = GetTickCount();
+    if (onLost_) onLost_();
+}
+
+// One look at a lost device: while it cannot be reset yet, a short wait; once it can, the
+// render device's ResetDevice and the program's reset function. False when the device cannot
+// come back (the run ends, exit code 2).
+bool PelmoraApp::recoverDevice()
+{
+    const HRESULT state = d3d()->TestCooperativeLevel();
+    if (state == D3DERR_DEVICELOST) {
+        // A run meant to end by itself does not wait for ever.
+        if (scripted() && GetTickCount() - lostSince_ > kScriptedLossLimitMs) {
+            quit_ = true;
+            return fail(2, "the device stayed lost for " + std::to_string(kScriptedLossLimitMs / 1000) +
+                               " s after frame " + std::to_string(frames_));
+        }
+        Sleep(kLostWaitMs);
+        return true;
+    }
+    if (state != D3DERR_DEVICENOTRESET && state != D3D_OK) {
+        quit_ = true;
+        return fail(2, "the device was lost after frame " + std::to_string(frames_) + " and cannot come back (" +
+                           OXEResultText(state) + ")");
+    }
+    const HRESULT hr = device_->ResetDevice();
+    if (hr == D3DERR_DEVICELOST) { // lost again before it could be reset
+        Sleep(kLostWaitMs);
+        return true;
+    }
+    if (FAILED(hr)) {
+        quit_ = true;
+        return fail(2, "the device could not be reset after frame " + std::to_string(frames_) + " (" +
+                           OXEResultText(hr) + "): everything made in the default pool must be released in "
+                           "the lost function");
+    }
+    lost_ = false;
+    lastFrame_.QuadPart = 0; // the wait is no frame time
+    ++resets_;
+    if (onReset_) onReset_();
+    return true;
 }
 
 bool PelmoraApp::writeShot(const std::string& file)

@@ -80,6 +80,21 @@ public:
     // function returns (call it from the frame function).
     void saveShot(const std::string& file);
 
+    // Device loss. A device can be lost (another program takes the screen, the display mode
+    // changes): EndFrame then reports D3DERR_DEVICELOST. run() stops drawing and calls lost
+    // (release everything made in D3DPOOL_DEFAULT: such textures and buffers, and call
+    // PSystem::onLostDevice, ID3DXFont/ID3DXSprite OnLostDevice), waits until the device can be
+    // reset (TestCooperativeLevel), calls the render device's ResetDevice, then reset (make them
+    // again, call the onResetDevice ones) and goes on with the next frame. Either may be empty.
+    // Note: after a reset the Direct3D device's states are its defaults again (no shader, no
+    // vertex declaration, default render states and transforms); set what your drawing needs.
+    // The render device's own fonts and vertex caches are restored by ResetDevice. A reset that
+    // fails ends the run with exit code 2; a scripted run waits at most 60 s for a lost device.
+    typedef std::function<void()> DeviceFunction;
+    void setDeviceLossFunctions(const DeviceFunction& lost, const DeviceFunction& reset);
+    bool deviceLost() const { return lost_; }   // lost and not reset yet
+    int deviceResets() const { return resets_; } // resets after a loss so far
+
     // Replaces the render device with one from another engine library on the same window (a
     // library's parts draw with that library's own device, e.g. the grid of PelmoraParts). The
     // old device is released and checked as in stop(). False after a failure.
@@ -115,6 +130,8 @@ private:
     bool endFrame();                                  // shot if one is due, then EndFrame
     bool writeShot(const std::string& file);
     void boxAnswered(const std::string& caption, const std::string& text); // a library's box, scripted run
+    void enterLoss();                                 // the device reported loss: stop drawing, tell the program
+    bool recoverDevice();                             // one look at a lost device; false: it cannot come back
 
     typedef HRESULT (*ReleaseFn)(OXERenderDevice**);
 
@@ -139,4 +156,9 @@ private:
     int exitCode_ = 0;                // 0, or the code of the first failure
     ULONG referencesLeft_ = 0;        // the last device check's count
     std::unique_ptr<PelmoraBoxAnswerer> boxes_; // scripted runs: answers the libraries' message boxes
+    DeviceFunction onLost_;           // the program's lost function (may be empty)
+    DeviceFunction onReset_;          // the program's reset function (may be empty)
+    bool lost_ = false;               // the device is lost: no frames until it is reset
+    DWORD lostSince_ = 0;             // tick count when it was lost
+    int resets_ = 0;                  // resets after a loss
 };

@@ -5,9 +5,13 @@
 #include "PelmoraApp.h"
 #include "FireRing.h"
 #include "MessageBoxAnswerer.h"
+#include "OXED3D.h"
+#include "RecordingDevice.h"
 #include "TestDevice.h"
 #include <gtest/gtest.h>
 #include <cstdio>
+#include <cstring>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -29,6 +33,19 @@ void FillRect(IDirect3DDevice9* d3d, int x, int y, int w, int h, D3DCOLOR colour
 {
     D3DRECT r = {x, y, x + w, y + h};
     d3d->Clear(1, &r, D3DCLEAR_TARGET, colour, 1.0f, 0);
+}
+
+// The file name of the library whose code a render device runs (the module of its vtable).
+std::string LibraryOf(OXERenderDevice* device)
+{
+    HMODULE module = nullptr;
+    if (!device || !GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
+                                       *reinterpret_cast<LPCSTR*>(device), &module))
+        return "";
+    char path[MAX_PATH] = {};
+    GetModuleFileNameA(module, path, MAX_PATH);
+    const std::string s = path;
+    return s.substr(s.find_last_of("\\/") + 1);
 }
 
 std::string WorkFile(const char* name)
@@ -155,13 +172,12 @@ TEST(AppFrame, StopOrADeviceRestartInsideTheFrameFunctionEndsOrGoesOnCleanly)
         DeleteFileA(file.c_str());
         PelmoraApp app(Settings(64, 48));
         ASSERT_TRUE(app.start({"--shot", file, "--frames", "3"}));
-        OXERenderDevice* first = app.device();
         EXPECT_EQ(app.run([&](float) {
             if (app.frameCount() == 0) return app.restartDevice("PelmoraParts.dll");
             FillRect(app.d3d(), 10, 10, 20, 20, 0xFF00FF00);
             return true;
         }), 0);
-        EXPECT_NE(app.device(), first);
+        EXPECT_EQ(LibraryOf(app.device()), "PelmoraParts.dll");
         EXPECT_EQ(app.frameCount(), 3);
         testsupport::Picture shot;
         ASSERT_TRUE(testsupport::ReadImageFile(app.d3d(), file, shot)) << file;
@@ -196,6 +212,141 @@ TEST(AppFrame, AScriptedRunAnswersTheLibrariesMessageBoxesSaysWhatTheySaidAndEnd
     EXPECT_EQ(fallback.count(), 1) << "the one box was seen";
 }
 
+// The real device, except that the Present of the given numbers reports the device lost; then
+// TestCooperativeLevel says "lost" for a few looks and "can be reset" after them, and a Reset
+// that succeeds makes it sound again. Counts what the frame does meanwhile.
+class LosingDevice : public testsupport::RecordingDevice {
+public:
+    LosingDevice(IDirect3DDevice9* real, std::vector<int> losingPresents, int lostLooks)
+        : RecordingDevice(real), losing_(losingPresents), lostLooks_(lostLooks)
+    {
+        setRecording(false);
+    }
+    HRESULT STDMETHODCALLTYPE Present(const RECT* a, const RECT* b, HWND c, const RGNDATA* d) override
+    {
+        if (lost_) return D3DERR_DEVICELOST;
+        const HRESULT hr = RecordingDevice::Present(a, b, c, d);
+        for (int n : losing_)
+            if (n == presents_ + 1) {
+                lost_ = true;
+                looksLeft_ = lostLooks_;
+            }
+        ++presents_;
+        return lost_ ? D3DERR_DEVICELOST : hr;
+    }
+    HRESULT STDMETHODCALLTYPE TestCooperativeLevel() override
+    {
+        ++looks;
+        if (!lost_) return D3D_OK;
+        return looksLeft_-- > 0 ? D3DERR_DEVICELOST : D3DERR_DEVICENOTRESET;
+    }
+    HRESULT STDMETHODCALLTYPE Reset(D3DPRESENT_PARAMETERS* p) override
+    {
+        const HRESULT hr = RecordingDevice::Reset(p);
+        resetResults.push_back(hr);
+        if (SUCCEEDED(hr)) lost_ = false;
+        return hr;
+    }
+    HRESULT STDMETHODCALLTYPE BeginScene() override
+    {
+        if (lost_) ++scenesWhileLost;
+        return RecordingDevice::BeginScene();
+    }
+    int looks = 0;                     // TestCooperativeLevel calls
+    int scenesWhileLost = 0;           // scenes begun while the device was lost
+    std::vector<HRESULT> resetResults; // every Reset's result
+
+private:
+    std::vector<int> losing_; // numbers of the presents that lose the device
+    int lostLooks_;           // looks that still say "lost" after a loss
+    int presents_ = 0;
+    int looksLeft_ = 0;
+    bool lost_ = false;
+};
+
+TEST(AppFrame, ADeviceLossIsSurvivedWithTheProgramsLostAndResetFunctions)
+{
+    const std::string file = WorkFile("after_reset.png");
+    DeleteFileA(file.c_str());
+    PelmoraApp app(Settings(64, 48));
+    ASSERT_TRUE(app.start({"--frames", "9"}));
+    OXED3D* rd = static_cast<OXED3D*>(app.device());
+    IDirect3DDevice9* real = rd->m_device;
+    std::unique_ptr<LosingDevice> losing(new LosingDevice(real, {3, 7}, 3));
+    LosingDevice& proxy = *losing;
+    rd->m_device = &proxy; // every call of the render device and the frame goes through it
+
+    // An orange rectangle from a vertex buffer of the default pool, which must go before a reset.
+    struct Vertex { float x, y, z, rhw; D3DCOLOR colour; };
+    const DWORD fvf = D3DFVF_XYZRHW | D3DFVF_DIFFUSE;
+    IDirect3DVertexBuffer9* buffer = nullptr;
+    auto make = [&] {
+        const Vertex v[4] = {{20, 10, 0.5f, 1, 0xFFFF8000}, {44, 10, 0.5f, 1, 0xFFFF8000},
+                             {20, 30, 0.5f, 1, 0xFFFF8000}, {44, 30, 0.5f, 1, 0xFFFF8000}};
+        ASSERT_EQ(app.d3d()->CreateVertexBuffer(sizeof v, D3DUSAGE_WRITEONLY, fvf, D3DPOOL_DEFAULT, &buffer, nullptr),
+                  D3D_OK);
+        void* data = nullptr;
+        ASSERT_EQ(buffer->Lock(0, 0, &data, 0), D3D_OK);
+        memcpy(data, v, sizeof v);
+        buffer->Unlock();
+    };
+    make();
+    bool releaseOnLoss = true;
+    std::vector<std::string> events;
+    app.setDeviceLossFunctions(
+        [&] {
+            events.push_back("lost after " + std::to_string(app.frameCount()));
+            if (releaseOnLoss && buffer) buffer->Release();
+            if (releaseOnLoss) buffer = nullptr;
+        },
+        [&] {
+            events.push_back("reset after " + std::to_string(app.frameCount()));
+            make();
+        });
+    auto frame = [&](float) {
+        IDirect3DDevice9* d = app.d3d();
+        d->SetVertexShader(nullptr);
+        d->SetPixelShader(nullptr);
+        d->SetTexture(0, nullptr);
+        d->SetTextureStageState(0, D3DTSS_COLOROP, D3DTOP_SELECTARG1);
+        d->SetTextureStageState(0, D3DTSS_COLORARG1, D3DTA_DIFFUSE);
+        d->SetRenderState(D3DRS_CULLMODE, D3DCULL_NONE);
+        d->SetRenderState(D3DRS_ZENABLE, FALSE);
+        d->SetRenderState(D3DRS_ALPHABLENDENABLE, FALSE);
+        d->SetFVF(fvf);
+        d->SetStreamSource(0, buffer, 0, sizeof(Vertex));
+        d->DrawPrimitive(D3DPT_TRIANGLESTRIP, 0, 2);
+        if (app.frameCount() + 1 == 6) app.saveShot(file);
+        if (app.frameCount() + 1 == 6) releaseOnLoss = false; // the second loss finds the buffer kept
+        return true;
+    };
+    // Frames 1-3 (the third one's present loses the device), three looks at a lost device, the
+    // reset, frames 4-7 (the seventh loses it again), and a reset the kept buffer makes fail.
+    EXPECT_EQ(app.run(frame), 2);
+    EXPECT_EQ(app.frameCount(), 7);
+    EXPECT_EQ(events, (std::vector<std::string>{"lost after 3", "reset after 3", "lost after 7"}));
+    EXPECT_EQ(proxy.scenesWhileLost, 0) << "nothing is drawn while the device is lost";
+    EXPECT_GE(proxy.looks, 2 * 4);
+    ASSERT_EQ(proxy.resetResults.size(), 2u);
+    EXPECT_EQ(proxy.resetResults[0], D3D_OK);
+    EXPECT_NE(proxy.resetResults[1], D3D_OK) << "refused while a default-pool buffer lives";
+    EXPECT_EQ(app.deviceResets(), 1);
+    EXPECT_TRUE(app.deviceLost());
+    EXPECT_NE(app.failure().find("the device could not be reset after frame 7"), std::string::npos) << app.failure();
+
+    testsupport::Picture shot;
+    ASSERT_TRUE(testsupport::ReadImageFile(real, file, shot)) << file;
+    EXPECT_EQ(shot.count(0xFF8000, 20, 10, 44, 30), 24 * 20) << "frame 6 draws the remade buffer";
+    EXPECT_EQ(shot.count(0xFF8000), 24 * 20);
+    EXPECT_EQ(shot.rgb(2, 2), 0x336699u);
+
+    if (buffer) buffer->Release();
+    rd->m_device = real;
+    losing.reset(); // lets go of its reference on the real device
+    EXPECT_EQ(app.stop(), 2);
+    EXPECT_EQ(app.referencesLeft(), 0u) << "nothing of the resets is left on the device";
+}
+
 TEST(AppFrame, EscAndTheCloseBoxEndTheLoopAndTheWindowGoesOnlyWithTheDevice)
 {
     for (UINT message : {UINT(WM_KEYDOWN), UINT(WM_CLOSE)}) {
@@ -224,13 +375,13 @@ TEST(AppFrame, DeviceOfAnotherLibraryReplacesTheFirstAndObjectsLeftOnADeviceAreR
     PelmoraApp app(Settings(200, 100));
     ASSERT_TRUE(app.start({"--frames", "4"}));
     HWND window = app.window();
-    OXERenderDevice* first = app.device();
+    EXPECT_EQ(LibraryOf(app.device()), "PelmoraGraf.dll");
     app.run([&](float) { return app.frameCount() < 2; });
     ASSERT_TRUE(app.restartDevice("PelmoraParts.dll")) << app.failure();
     EXPECT_EQ(app.referencesLeft(), 0u) << "the first device went completely";
     EXPECT_EQ(app.window(), window);
     ASSERT_NE(app.device(), nullptr);
-    EXPECT_NE(app.device(), first);
+    EXPECT_EQ(LibraryOf(app.device()), "PelmoraParts.dll"); // (it may lie where the first one lay)
     EXPECT_EQ(app.device()->GetScreenWidth(), 200u);
     app.run([&](float) {
         FillRect(app.d3d(), 0, 0, 10, 10, 0xFFFF0000);
