@@ -111,6 +111,7 @@ bool PelmoraApp::start(const std::vector<std::string>& args)
         window_ = nullptr;
         return false;
     }
+    keyboard_.open(window_, settings_.inputLibrary);
     started_ = true;
     return true;
 }
@@ -235,6 +236,7 @@ int PelmoraApp::stop()
         fail(2, "--shot " + options_.shotFile + " was not saved: the program ended after frame " +
                     std::to_string(frames_) + ", before frame " + std::to_string(options_.frames));
     releaseDevice();
+    keyboard_.close();
     if (window_) {
         DestroyWindow(window_);
         window_ = nullptr;
@@ -284,6 +286,13 @@ LRESULT CALLBACK PelmoraApp::WindowProc(HWND window, UINT message, WPARAM wParam
     switch (message) {
     case WM_KEYDOWN:
         if (wParam == VK_ESCAPE && app) app->quit_ = true;
+        if (app) app->keyboard_.keyMessage(message, wParam, lParam);
+        break;
+    case WM_KEYUP:
+    case WM_SYSKEYDOWN:
+    case WM_SYSKEYUP:
+    case WM_KILLFOCUS:
+        if (app) app->keyboard_.keyMessage(message, wParam, lParam);
         break;
     case WM_CLOSE:
         // The window stays until the device on it is released (stop destroys it).
@@ -342,6 +351,7 @@ int PelmoraApp::run(const FrameFunction& frame)
             break;
         }
         const unsigned generation = deviceGeneration_;
+        keyboard_.update();
         more = frame ? frame(seconds) : true;
         ++frames_;
         if (options_.frames > 0 && frames_ >= options_.frames) quit_ = true;

@@ -36,6 +36,7 @@
 #include <vector>
 #include "OXERenderDevice.h"
 #include "PelmoraAppOptions.h"
+#include "PelmoraKeyboard.h"
 
 class PelmoraBoxAnswerer;
 
@@ -48,6 +49,7 @@ struct PelmoraAppSettings {
     D3DCOLOR background = 0xFF000000;        // colour every frame is cleared to
     bool flushLog = true;                    // the device writes each log line at once
     bool messageBoxes = true;                // false: start failures only on stderr, even interactively
+    const char* inputLibrary = "PelmoraInput.dll"; // library whose input device reads the keys; null: window messages
 };
 
 class PelmoraApp {
@@ -103,6 +105,12 @@ public:
     // Releases the render device (vertex declarations first) and destroys the window; returns
     // exitCode(). Calling it again does nothing more.
     int stop();
+
+    // The keyboard, read before each frame function: keys().down(DIK_LEFT) while Left is held,
+    // keys().pressed(DIK_SPACE) once per press of Space (DirectInput key codes of <dinput.h>).
+    // A program with a loop of its own calls keys().update() once per turn.
+    PelmoraKeyboard& keys() { return keyboard_; }
+    const PelmoraKeyboard& keys() const { return keyboard_; }
 
     OXERenderDevice* device() const { return device_; }
     IDirect3DDevice9* d3d() const { return device_ ? device_->GetD3DDevice() : nullptr; }
@@ -161,4 +169,5 @@ private:
     bool lost_ = false;               // the device is lost: no frames until it is reset
     DWORD lostSince_ = 0;             // tick count when it was lost
     int resets_ = 0;                  // resets after a loss
+    PelmoraKeyboard keyboard_;        // the window's keyboard
 };

@@ -60,6 +60,8 @@ TEST(AppFrame, WindowAndBackBufferHaveTheAskedSizeAndEveryFrameIsCountedAndTimed
     PelmoraApp app(Settings(320, 240));
     ASSERT_TRUE(app.start({"--frames", "5"})) << app.failure();
     ASSERT_NE(app.d3d(), nullptr);
+    EXPECT_TRUE(app.keys().usesInputDevice()) << app.keys().source();
+    EXPECT_EQ(app.keys().source(), "input device of PelmoraInput.dll");
     RECT client = {};
     GetClientRect(app.window(), &client);
     EXPECT_EQ(client.right, 320);
@@ -345,6 +347,54 @@ TEST(AppFrame, ADeviceLossIsSurvivedWithTheProgramsLostAndResetFunctions)
     losing.reset(); // lets go of its reference on the real device
     EXPECT_EQ(app.stop(), 2);
     EXPECT_EQ(app.referencesLeft(), 0u) << "nothing of the resets is left on the device";
+}
+
+// lParam of a key message: scan code, extended flag, previous state (repeat), transition (up).
+LPARAM KeyBits(int scan, bool extended, bool wasDown, bool up)
+{
+    return LPARAM(1 | scan << 16 | (extended ? 1 << 24 : 0) | (wasDown ? 1 << 30 : 0) | (up ? 1u << 31 : 0));
+}
+
+TEST(AppFrame, WithoutTheInputLibraryTheKeysComeFromTheWindowsKeyMessages)
+{
+    PelmoraAppSettings s = Settings(64, 48);
+    s.inputLibrary = "NoSuchInput.dll";
+    PelmoraApp app(s);
+    ASSERT_TRUE(app.start({"--frames", "8"}));
+    EXPECT_FALSE(app.keys().usesInputDevice());
+    EXPECT_EQ(app.keys().source().find("window key messages (NoSuchInput.dll: cannot load it, error 126"), 0u)
+        << app.keys().source();
+    // Each frame posts what the next one sees: Right goes down, repeats, goes up; then Space is
+    // tapped (down and up before one frame); then Left, a message without a scan code.
+    const int right = 0xCD, space = 0x39, left = 0xCB;
+    std::vector<std::string> seen;
+    app.run([&](float) {
+        const PelmoraKeyboard& k = app.keys();
+        std::string line;
+        for (int key : {right, space, left})
+            line += std::string(k.down(key) ? "D" : "-") + (k.pressed(key) ? "P" : "-") + " ";
+        seen.push_back(line);
+        HWND w = app.window();
+        switch (app.frameCount()) {
+        case 0: PostMessageA(w, WM_KEYDOWN, VK_RIGHT, KeyBits(0x4D, true, false, false)); break;
+        case 1: PostMessageA(w, WM_KEYDOWN, VK_RIGHT, KeyBits(0x4D, true, true, false)); break;
+        case 2: PostMessageA(w, WM_KEYUP, VK_RIGHT, KeyBits(0x4D, true, true, true)); break;
+        case 3:
+            PostMessageA(w, WM_KEYDOWN, VK_SPACE, KeyBits(0x39, false, false, false));
+            PostMessageA(w, WM_KEYUP, VK_SPACE, KeyBits(0x39, false, true, true));
+            break;
+        case 5: PostMessageA(w, WM_KEYDOWN, VK_LEFT, 1); break;
+        default: break;
+        }
+        return true;
+    });
+    const std::vector<std::string> expected = {
+        "-- -- -- ", "DP -- -- ", "D- -- -- ", "-- -- -- ", "-- -P -- ", "-- -- -- ", "-- -- DP ", "-- -- D- ",
+    };
+    EXPECT_EQ(seen, expected);
+    EXPECT_FALSE(app.keys().down(-1));
+    EXPECT_FALSE(app.keys().pressed(256));
+    EXPECT_EQ(app.stop(), 0);
 }
 
 TEST(AppFrame, EscAndTheCloseBoxEndTheLoopAndTheWindowGoesOnlyWithTheDevice)
