@@ -47,8 +47,8 @@ set(PELMORA_PUBLIC_HEADERS
   graf/Candle.h
   # PelmoraEffects
   effects/PelmoraEffectsApi.h effects/FadeScreen.h effects/MeltScreen.h effects/Pixelate.h
-  # the application frame
-  app/PelmoraApp.h app/PelmoraAppOptions.h
+  # the application frame and its keyboard; the input device interface of PelmoraInput.dll
+  app/PelmoraApp.h app/PelmoraAppOptions.h app/PelmoraKeyboard.h input/OXEInputDevice.h
   # the version macros
   version/PelmoraVersion.h)
 list(TRANSFORM PELMORA_PUBLIC_HEADERS PREPEND ${CMAKE_SOURCE_DIR}/)
@@ -75,7 +75,9 @@ install(TARGETS PelmoraParts PelmoraGraf PelmoraEffects PelmoraRenderDevice Pelm
   ARCHIVE DESTINATION lib COMPONENT sdk)
 install(EXPORT PelmoraTargets NAMESPACE Pelmora:: DESTINATION lib/cmake/Pelmora COMPONENT sdk)
 
-# bin/: besides the DLLs, the compiled effects the libraries load and the effect tool.
+# bin/: besides the DLLs, the input library (loaded by name: no import library), the compiled
+# effects the libraries load and the effect tool.
+install(FILES $<TARGET_FILE:PelmoraInput> DESTINATION bin COMPONENT sdk)
 file(GLOB PELMORA_SDK_FX_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/graf/fx/*.fxs)
 foreach(src ${PELMORA_SDK_FX_SOURCES})
   get_filename_component(name ${src} NAME_WE)
@@ -98,10 +100,14 @@ install(PROGRAMS ${CMAKE_SOURCE_DIR}/cmake/wine-run.sh ${CMAKE_SOURCE_DIR}/cmake
   ${CMAKE_SOURCE_DIR}/cmake/wine-fonts.sh
   DESTINATION lib/cmake/Pelmora COMPONENT sdk)
 
+# lib/pkgconfig/pelmora.pc: for builds without CMake (its paths relative to its own folder).
+configure_file(${CMAKE_SOURCE_DIR}/cmake/sdk/pelmora.pc.in ${CMAKE_BINARY_DIR}/sdk/pelmora.pc @ONLY)
+install(FILES ${CMAKE_BINARY_DIR}/sdk/pelmora.pc DESTINATION lib/pkgconfig COMPONENT sdk)
+
 # share/doc/pelmora/: the client guide, the samples' sources and the client example (a
 # complete project that builds against the installed SDK).
 install(FILES ${CMAKE_SOURCE_DIR}/docs/clients.md DESTINATION share/doc/pelmora COMPONENT sdk)
-foreach(sample parts particles transitions)
+foreach(sample parts particles transitions keyboard)
   file(GLOB sample_sources ${CMAKE_SOURCE_DIR}/samples/${sample}/*.cpp)
   install(FILES ${sample_sources} DESTINATION share/doc/pelmora/samples/${sample} COMPONENT sdk)
 endforeach()
