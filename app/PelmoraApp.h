@@ -1,20 +1,25 @@
 // PelmoraApp: the application frame for client programs of the engine. It makes a window whose
 // inside is the asked size, loads the engine library named in the settings (PelmoraGraf.dll by
-// default) by name, creates and starts that library's render device windowed at the same size,
-// runs the message loop and calls the program's frame function once a frame between the
-// device's BeginFrame and EndFrame. Esc or the window's close box end the loop. At the end it
-// releases the render device through the library and checks that the Direct3D device went with
-// it (everything the program made on the device must be gone by then).
+// default) by name, checks its major version against PelmoraVersion.h, creates and starts that
+// library's render device windowed at the same size, runs the message loop and calls the
+// program's frame function once a frame between the device's BeginFrame and EndFrame, with the
+// keyboard read before it (keys()). A lost device is waited for and reset (with the program's
+// lost and reset functions). Esc or the window's close box end the loop. At the end it releases
+// the render device through the library and checks that the Direct3D device went with it
+// (everything the program made on the device must be gone by then).
 //
 // Command line (see PelmoraAppOptions.h): --shot FILE [--frames N] saves the back buffer of
 // frame N (30 by default) as PNG and ends; --frames N ends after N frames; --size WxH replaces
-// the program's size. Such scripted runs show no message boxes and step every frame by a fixed
+// the program's size. Such scripted runs never wait for a click: the frame shows no message box,
+// answers those the libraries show (caption and text on stderr) and steps every frame by a fixed
 // 1/30 s, so that frame N looks the same on every machine.
 //
-// Failures to start say what failed on stderr (one line, "PelmoraApp: ..."); an interactive run
-// shows the same text in a message box too. Exit codes: 0 done, 1 the program did not start (bad
-// command line, window, library, factory, window size or device), 2 a frame failed (the frame
-// did not begin, the shot was not saved), 3 Direct3D objects outlived the render device.
+// Failures say what failed on stderr (one line, "PelmoraApp: ..."); an interactive run shows the
+// start failures in a message box too. Exit codes: 0 done, 1 the program did not start (bad
+// command line, window, library, its version, factory, window size or device), 2 a frame failed
+// (the frame did not begin, the shot was not saved or its frame never came, a lost device could
+// not be reset), 3 Direct3D objects outlived the render device, 4 a library showed a message box
+// in a scripted run. The first failure's code is kept.
 //
 //     PelmoraAppSettings settings;
 //     settings.title = "My client";
@@ -73,7 +78,9 @@ public:
     // The message loop with one frame per turn, until the frame function returns false, or the
     // program ends: Esc, the close box, the scripted frame count, a failing frame (ending()
     // then turns true). Returns exitCode(). A program may call it more than once (frames are
-    // counted on); once the program ends it returns at once.
+    // counted on); once the program ends it returns at once. The frame function may call stop()
+    // (the run ends after it) or restartDevice() (that frame is not presented; the next one
+    // draws on the new device).
     int run(const FrameFunction& frame);
     // Drains the window's messages once, for programs with loops of their own; false once the
     // program should end.
@@ -102,8 +109,9 @@ public:
     // old device is released and checked as in stop(). False after a failure.
     bool restartDevice(const char* library);
 
-    // Releases the render device (vertex declarations first) and destroys the window; returns
-    // exitCode(). Calling it again does nothing more.
+    // Releases the render device (vertex declarations first), closes the keyboard and destroys
+    // the window; returns exitCode(). A --shot whose frame never came is reported here (exit
+    // code 2). Calling it again does nothing more.
     int stop();
 
     // The keyboard, read before each frame function: keys().down(DIK_LEFT) while Left is held,
