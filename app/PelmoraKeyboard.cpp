@@ -81,6 +81,8 @@ void PelmoraKeyboard::close()
     std::memset(pressed_, 0, sizeof pressed_);
     std::memset(messageHeld_, 0, sizeof messageHeld_);
     std::memset(messagePressed_, 0, sizeof messagePressed_);
+    std::memset(messageReleased_, 0, sizeof messageReleased_);
+    std::memset(messageRepressed_, 0, sizeof messageRepressed_);
     source_ = kMessages;
 }
 
@@ -90,19 +92,21 @@ void PelmoraKeyboard::update()
         device_->Update(); // a keyboard it cannot read (no focus) reads as all up
         for (int k = 0; k < 256; ++k) {
             const bool down = device_->IsKeyDown(OXE_INPUT_KEYBOARD, k);
-            // The device is read once a frame: a press and release between two reads (a slow
-            // frame) shows only as the window's key-down message. Such a press counts too.
-            const bool unseen = messagePressed_[k] && !down && !held_[k];
-            pressed_[k] = (down && !held_[k]) || unseen;
+            // The device is read once a frame. Between two reads (a slow frame) a key can go
+            // down and up again (a tap), or up and down again (a second press of a key that
+            // reads as held all along): only the window's key messages show those presses.
+            const bool tapped = !down && !held_[k] && messagePressed_[k];
+            const bool pressedAgain = down && held_[k] && messageRepressed_[k];
+            pressed_[k] = (down && !held_[k]) || tapped || pressedAgain;
             held_[k] = down;
-            messagePressed_[k] = false;
+            messagePressed_[k] = messageRepressed_[k] = messageReleased_[k] = false;
         }
         return;
     }
     for (int k = 0; k < 256; ++k) {
         held_[k] = messageHeld_[k];
         pressed_[k] = messagePressed_[k];
-        messagePressed_[k] = false;
+        messagePressed_[k] = messageRepressed_[k] = messageReleased_[k] = false;
     }
 }
 
@@ -134,14 +138,19 @@ void PelmoraKeyboard::keyMessage(UINT message, WPARAM wParam, LPARAM lParam)
         const int key = KeyCode(wParam, lParam);
         if (key == 0) break;
         const bool repeated = (lParam >> 30) & 1; // the key was down before: the keyboard's repeat
-        if (!repeated && !messageHeld_[key]) messagePressed_[key] = true;
+        if (!repeated && !messageHeld_[key]) {
+            messagePressed_[key] = true;
+            if (messageReleased_[key]) messageRepressed_[key] = true;
+        }
         messageHeld_[key] = true;
         break;
     }
     case WM_KEYUP:
     case WM_SYSKEYUP: {
         const int key = KeyCode(wParam, lParam);
-        if (key != 0) messageHeld_[key] = false;
+        if (key == 0) break;
+        messageHeld_[key] = false;
+        messageReleased_[key] = true;
         break;
     }
     case WM_KILLFOCUS:

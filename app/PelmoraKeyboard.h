@@ -38,9 +38,10 @@ public:
     /// True while the key is held (as of the last update). False for codes outside 0..255.
     bool down(int key) const { return key >= 0 && key < 256 && held_[key]; }
     /// True when the key went down since the update before the last: once per press, however
-    /// long it is held. Note: the input device is read once a frame; a press released before
-    /// the next read (a tap shorter than a slow frame) is taken from the window's key-down
-    /// message, so no press is lost (it reads as pressed, not down).
+    /// long it is held. Note: the input device is read once a frame; a press that it cannot
+    /// see (released before the next read, or released and pressed again between two reads,
+    /// in a slow frame) is taken from the window's key messages, so no press is lost. Several
+    /// presses between two updates read as one.
     bool pressed(int key) const { return key >= 0 && key < 256 && pressed_[key]; }
     /// True while the input device reads the keys; false for the window messages.
     bool usesInputDevice() const { return device_ != nullptr; }
@@ -59,6 +60,8 @@ private:
     bool held_[256];                   // keys held at the last update
     bool pressed_[256];                // keys that went down at the last update
     bool messageHeld_[256];            // message source: keys down by their messages
-    bool messagePressed_[256];         // message source: first key-down messages since the last update
+    bool messagePressed_[256];         // first key-down messages since the last update
+    bool messageReleased_[256];        // key-up messages since the last update
+    bool messageRepressed_[256];       // first key-down messages after a key-up since the last update
     std::string source_;               // what reads the keys
 };

@@ -78,9 +78,17 @@ TEST(AppFrame, WindowAndBackBufferHaveTheAskedSizeAndEveryFrameIsCountedAndTimed
 
     // A frame function that returns false ends that run only; the next run counts on, and a
     // scripted run steps by a fixed 1/30 s and ends itself after the asked frames.
+    // A tap of Space between two frames, which the input device cannot see (nothing holds the
+    // key), is taken from its key messages: pressed once, never down.
     std::vector<float> times;
+    std::string space;
     auto frame = [&](float seconds) {
         times.push_back(seconds);
+        space += std::string(app.keys().pressed(0x39) ? "P" : "-") + (app.keys().down(0x39) ? "D" : "-");
+        if (times.size() == 1) {
+            PostMessageA(app.window(), WM_KEYDOWN, VK_SPACE, 1 | 0x39 << 16);
+            PostMessageA(app.window(), WM_KEYUP, VK_SPACE, LPARAM(1 | 0x39 << 16 | 1 << 30 | 1u << 31));
+        }
         return times.size() != 2;
     };
     EXPECT_EQ(app.run(frame), 0);
@@ -88,6 +96,7 @@ TEST(AppFrame, WindowAndBackBufferHaveTheAskedSizeAndEveryFrameIsCountedAndTimed
     EXPECT_FALSE(app.ending());
     EXPECT_EQ(app.run(frame), 0);
     EXPECT_EQ(times, std::vector<float>(5, 1.0f / 30.0f));
+    EXPECT_EQ(space, "--P-------");
     EXPECT_EQ(app.frameCount(), 5);
     EXPECT_TRUE(app.ending());
     EXPECT_EQ(app.run([&](float) { ADD_FAILURE() << "a frame after the end"; return true; }), 0);
