@@ -1,20 +1,25 @@
 // PelmoraApp: the application frame for client programs of the engine. It makes a window whose
 // inside is the asked size, loads the engine library named in the settings (PelmoraGraf.dll by
-// default) by name, creates and starts that library's render device windowed at the same size,
-// runs the message loop and calls the program's frame function once a frame between the
-// device's BeginFrame and EndFrame. Esc or the window's close box end the loop. At the end it
-// releases the render device through the library and checks that the Direct3D device went with
-// it (everything the program made on the device must be gone by then).
+// default) by name, checks its major version against PelmoraVersion.h, creates and starts that
+// library's render device windowed at the same size, runs the message loop and calls the
+// program's frame function once a frame between the device's BeginFrame and EndFrame, with the
+// keyboard read before it (keys()). A lost device is waited for and reset (with the program's
+// lost and reset functions). Esc or the window's close box end the loop. At the end it releases
+// the render device through the library and checks that the Direct3D device went with it
+// (everything the program made on the device must be gone by then).
 //
 // Command line (see PelmoraAppOptions.h): --shot FILE [--frames N] saves the back buffer of
 // frame N (30 by default) as PNG and ends; --frames N ends after N frames; --size WxH replaces
-// the program's size. Such scripted runs show no message boxes and step every frame by a fixed
+// the program's size. Such scripted runs never wait for a click: the frame shows no message box,
+// answers those the libraries show (caption and text on stderr) and steps every frame by a fixed
 // 1/30 s, so that frame N looks the same on every machine.
 //
-// Failures to start say what failed on stderr (one line, "PelmoraApp: ..."); an interactive run
-// shows the same text in a message box too. Exit codes: 0 done, 1 the program did not start (bad
-// command line, window, library, factory, window size or device), 2 a frame failed (the frame
-// did not begin, the shot was not saved), 3 Direct3D objects outlived the render device.
+// Failures say what failed on stderr (one line, "PelmoraApp: ..."); an interactive run shows the
+// start failures in a message box too. Exit codes: 0 done, 1 the program did not start (bad
+// command line, window, library, its version, factory, window size or device), 2 a frame failed
+// (the frame did not begin, the shot was not saved or its frame never came, a lost device could
+// not be reset), 3 Direct3D objects outlived the render device, 4 a library showed a message box
+// in a scripted run. The first failure's code is kept.
 //
 //     PelmoraAppSettings settings;
 //     settings.title = "My client";
@@ -31,10 +36,14 @@
 #include <windows.h>
 #include <d3d9.h>
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 #include "OXERenderDevice.h"
 #include "PelmoraAppOptions.h"
+#include "PelmoraKeyboard.h"
+
+class PelmoraBoxAnswerer;
 
 // What the frame makes at start.
 struct PelmoraAppSettings {
@@ -45,6 +54,7 @@ struct PelmoraAppSettings {
     D3DCOLOR background = 0xFF000000;        // colour every frame is cleared to
     bool flushLog = true;                    // the device writes each log line at once
     bool messageBoxes = true;                // false: start failures only on stderr, even interactively
+    const char* inputLibrary = "PelmoraInput.dll"; // library whose input device reads the keys; null: window messages
 };
 
 class PelmoraApp {
@@ -68,7 +78,9 @@ public:
     // The message loop with one frame per turn, until the frame function returns false, or the
     // program ends: Esc, the close box, the scripted frame count, a failing frame (ending()
     // then turns true). Returns exitCode(). A program may call it more than once (frames are
-    // counted on); once the program ends it returns at once.
+    // counted on); once the program ends it returns at once. The frame function may call stop()
+    // (the run ends after it) or restartDevice() (that frame is not presented; the next one
+    // draws on the new device).
     int run(const FrameFunction& frame);
     // Drains the window's messages once, for programs with loops of their own; false once the
     // program should end.
@@ -77,14 +89,36 @@ public:
     // function returns (call it from the frame function).
     void saveShot(const std::string& file);
 
+    // Device loss. A device can be lost (another program takes the screen, the display mode
+    // changes): EndFrame then reports D3DERR_DEVICELOST. run() stops drawing and calls lost
+    // (release everything made in D3DPOOL_DEFAULT: such textures and buffers, and call
+    // PSystem::onLostDevice, ID3DXFont/ID3DXSprite OnLostDevice), waits until the device can be
+    // reset (TestCooperativeLevel), calls the render device's ResetDevice, then reset (make them
+    // again, call the onResetDevice ones) and goes on with the next frame. Either may be empty.
+    // Note: after a reset the Direct3D device's states are its defaults again (no shader, no
+    // vertex declaration, default render states and transforms); set what your drawing needs.
+    // The render device's own fonts and vertex caches are restored by ResetDevice. A reset that
+    // fails ends the run with exit code 2; a scripted run waits at most 60 s for a lost device.
+    typedef std::function<void()> DeviceFunction;
+    void setDeviceLossFunctions(const DeviceFunction& lost, const DeviceFunction& reset);
+    bool deviceLost() const { return lost_; }   // lost and not reset yet
+    int deviceResets() const { return resets_; } // resets after a loss so far
+
     // Replaces the render device with one from another engine library on the same window (a
     // library's parts draw with that library's own device, e.g. the grid of PelmoraParts). The
     // old device is released and checked as in stop(). False after a failure.
     bool restartDevice(const char* library);
 
-    // Releases the render device (vertex declarations first) and destroys the window; returns
-    // exitCode(). Calling it again does nothing more.
+    // Releases the render device (vertex declarations first), closes the keyboard and destroys
+    // the window; returns exitCode(). A --shot whose frame never came is reported here (exit
+    // code 2). Calling it again does nothing more.
     int stop();
+
+    // The keyboard, read before each frame function: keys().down(DIK_LEFT) while Left is held,
+    // keys().pressed(DIK_SPACE) once per press of Space (DirectInput key codes of <dinput.h>).
+    // A program with a loop of its own calls keys().update() once per turn.
+    PelmoraKeyboard& keys() { return keyboard_; }
+    const PelmoraKeyboard& keys() const { return keyboard_; }
 
     OXERenderDevice* device() const { return device_; }
     IDirect3DDevice9* d3d() const { return device_ ? device_->GetD3DDevice() : nullptr; }
@@ -111,6 +145,9 @@ private:
     bool fail(int exitCode, const std::string& what); // records, reports, always false
     bool endFrame();                                  // shot if one is due, then EndFrame
     bool writeShot(const std::string& file);
+    void boxAnswered(const std::string& caption, const std::string& text); // a library's box, scripted run
+    void enterLoss();                                 // the device reported loss: stop drawing, tell the program
+    bool recoverDevice();                             // one look at a lost device; false: it cannot come back
 
     typedef HRESULT (*ReleaseFn)(OXERenderDevice**);
 
@@ -129,7 +166,16 @@ private:
     int frames_ = 0;                  // frames run
     LARGE_INTEGER lastFrame_ = {};    // performance counter at the last frame (0: none yet)
     std::string pendingShot_;         // saveShot's file for the current frame
+    bool shotAttempted_ = false;      // the --shot frame was drawn and its saving tried
+    unsigned deviceGeneration_ = 0;   // counts started devices (a restart inside a frame shows)
     std::string failure_;             // text of the last failure
     int exitCode_ = 0;                // 0, or the code of the first failure
     ULONG referencesLeft_ = 0;        // the last device check's count
+    std::unique_ptr<PelmoraBoxAnswerer> boxes_; // scripted runs: answers the libraries' message boxes
+    DeviceFunction onLost_;           // the program's lost function (may be empty)
+    DeviceFunction onReset_;          // the program's reset function (may be empty)
+    bool lost_ = false;               // the device is lost: no frames until it is reset
+    DWORD lostSince_ = 0;             // tick count when it was lost
+    int resets_ = 0;                  // resets after a loss
+    PelmoraKeyboard keyboard_;        // the window's keyboard
 };

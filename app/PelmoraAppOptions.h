@@ -13,17 +13,21 @@ struct PelmoraAppOptions {
 
     std::string shotFile;           // --shot: the PNG file to write; empty for none
     int frames = 0;                 // --frames: the last frame to run; 0 for no limit
-    int width = 0;                  // --size: the asked window size; 0 x 0 when not given
+    int width = 0;                  // --size: the asked window size (see sizeGiven)
     int height = 0;
+    bool sizeGiven = false;         // --size was given (0x0 included: the frame refuses it)
+    bool scriptAsked = false;       // --shot or --frames is on the command line, even with a bad value
     std::vector<std::string> rest;  // every argument the frame does not take, in order
     std::string error;              // what is wrong with the command line; empty when it is sound
 
-    // True for a run that ends by itself (--shot or --frames): no message boxes, fixed frame time.
-    bool scripted() const { return !shotFile.empty() || frames > 0; }
+    // True for a run that ends by itself (--shot or --frames anywhere on the command line, even
+    // one with a bad option): no message boxes, fixed frame time.
+    bool scripted() const { return scriptAsked || !shotFile.empty() || frames > 0; }
 };
 
-// Reads the options from the arguments after the program name. On a bad option (a missing
-// value, a frame count that is not a whole number from 1 to 1000000, a size that is not WxH with
-// whole numbers) returns false with out.error saying which; otherwise true. --shot without
+// Reads the options from the arguments after the program name, always the whole command line.
+// On a bad option (a missing value, a value that is another of the frame's options, a frame
+// count that is not a whole number from 1 to 1000000, a size that is not WxH with whole numbers)
+// returns false with out.error saying what the first one is; otherwise true. --shot without
 // --frames sets frames to DefaultShotFrames.
 bool ParsePelmoraAppOptions(const std::vector<std::string>& args, PelmoraAppOptions& out);
