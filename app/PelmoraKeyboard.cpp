@@ -83,6 +83,7 @@ void PelmoraKeyboard::close()
     std::memset(messagePressed_, 0, sizeof messagePressed_);
     std::memset(messageReleased_, 0, sizeof messageReleased_);
     std::memset(messageRepressed_, 0, sizeof messageRepressed_);
+    std::memset(countedAhead_, 0, sizeof countedAhead_);
     source_ = kMessages;
 }
 
@@ -97,7 +98,15 @@ void PelmoraKeyboard::update()
             // reads as held all along): only the window's key messages show those presses.
             const bool tapped = !down && !held_[k] && messagePressed_[k];
             const bool pressedAgain = down && held_[k] && messageRepressed_[k];
-            pressed_[k] = (down && !held_[k]) || tapped || pressedAgain;
+            // The messages can also show a press a frame before the device does: a press taken
+            // from them is not taken again when the device goes down without a new message.
+            const bool wentDown = down && !held_[k];
+            const bool caughtUp = wentDown && countedAhead_[k] && !messagePressed_[k];
+            pressed_[k] = (wentDown && !caughtUp) || tapped || pressedAgain;
+            if (tapped)
+                countedAhead_[k] = true;
+            else if (wentDown || (!down && !messageHeld_[k]))
+                countedAhead_[k] = false;
             held_[k] = down;
             messagePressed_[k] = messageRepressed_[k] = messageReleased_[k] = false;
         }

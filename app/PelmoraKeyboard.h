@@ -63,5 +63,6 @@ private:
     bool messagePressed_[256];         // first key-down messages since the last update
     bool messageReleased_[256];        // key-up messages since the last update
     bool messageRepressed_[256];       // first key-down messages after a key-up since the last update
+    bool countedAhead_[256];           // a press taken from the messages before the device showed it
     std::string source_;               // what reads the keys
 };

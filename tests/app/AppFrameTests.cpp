@@ -406,6 +406,43 @@ TEST(AppFrame, WithoutTheInputLibraryTheKeysComeFromTheWindowsKeyMessages)
     EXPECT_EQ(app.stop(), 0);
 }
 
+TEST(AppFrame, APressIsTakenOnceWhetherTheDeviceOrTheMessagesShowItFirst)
+{
+    // ScriptedInput.dll's device reads the keys the test sets, so it can see a press a frame
+    // after the window's key message (or before it), as DirectInput may in a slow frame.
+    PelmoraAppSettings s = Settings(64, 48);
+    s.inputLibrary = "ScriptedInput.dll";
+    PelmoraApp app(s);
+    ASSERT_TRUE(app.start({"--frames", "9"}));
+    ASSERT_TRUE(app.keys().usesInputDevice()) << app.keys().source();
+    typedef void (*SetKey)(int, bool);
+    SetKey setKey = reinterpret_cast<SetKey>(GetProcAddress(GetModuleHandleA("ScriptedInput.dll"), "SetScriptedKey"));
+    ASSERT_NE(setKey, nullptr);
+    const int space = 0x39;
+    std::vector<std::string> seen;
+    app.run([&](float) {
+        const PelmoraKeyboard& k = app.keys();
+        seen.push_back(std::string(k.down(space) ? "D" : "-") + (k.pressed(space) ? "P" : "-"));
+        HWND w = app.window();
+        const LPARAM down = KeyBits(0x39, false, false, false), up = KeyBits(0x39, false, true, true);
+        switch (app.frameCount()) {
+        case 0: PostMessageA(w, WM_KEYDOWN, VK_SPACE, down); break;          // message first
+        case 1: setKey(space, true); break;                                  // the device a frame later
+        case 2: PostMessageA(w, WM_KEYUP, VK_SPACE, up); setKey(space, false); break;
+        case 3: PostMessageA(w, WM_KEYDOWN, VK_SPACE, down); setKey(space, true); break; // both at once
+        case 4: PostMessageA(w, WM_KEYUP, VK_SPACE, up); setKey(space, false); break;
+        case 5: setKey(space, true); break;                                  // the device first
+        case 6: PostMessageA(w, WM_KEYDOWN, VK_SPACE, down); break;          // the message a frame later
+        case 7: PostMessageA(w, WM_KEYUP, VK_SPACE, up); setKey(space, false); break;
+        default: break;
+        }
+        return true;
+    });
+    const std::vector<std::string> expected = {"--", "-P", "D-", "--", "DP", "--", "DP", "D-", "--"};
+    EXPECT_EQ(seen, expected);
+    EXPECT_EQ(app.stop(), 0);
+}
+
 TEST(AppFrame, EscAndTheCloseBoxEndTheLoopAndTheWindowGoesOnlyWithTheDevice)
 {
     for (UINT message : {UINT(WM_KEYDOWN), UINT(WM_CLOSE)}) {
