@@ -7,6 +7,7 @@
 #include <cstring>
 #include <new>
 
+#include "OXEColorByte.h"
 #include "OXED3DSkinManager.h"
 #include "OXED3DVCManager.h"
 
@@ -28,14 +29,6 @@ const DWORD kWindowedStyle = 0x00CF0000;   // overlapped window: caption, system
 const DWORD kFullscreenStyle = 0x80000000; // popup window
 const UINT kMaxWindowSize = 0x7FFF;        // largest window or back-buffer side taken
 const char* kLogFileName = "log_renderdevice.txt";
-
-// A colour channel 0..1 as a byte: times 255, truncated towards zero, low 8 bits kept.
-DWORD ColorByte(float c)
-{
-    float v = c * 255.0f;
-    if (!(v > -2147483648.0f && v < 2147483648.0f)) return 0; // NaN or out of int range
-    return DWORD(int(v)) & 0xFFu;
-}
 
 DWORD FloatBits(float f)
 {
@@ -593,7 +586,7 @@ HRESULT OXED3D::ClearBuffers(bool color, bool depth, bool stencil)
 
 void OXED3D::SetBackgroundColor(float r, float g, float b)
 {
-    m_clearColor = 0xFF000000u | (ColorByte(r) << 16) | (ColorByte(g) << 8) | ColorByte(b);
+    m_clearColor = 0xFF000000u | (OXEColorByte(r) << 16) | (OXEColorByte(g) << 8) | OXEColorByte(b);
 }
 
 HRESULT OXED3D::SelectRenderWindow(UINT index)
@@ -961,7 +954,7 @@ void OXED3D::SetRenderMode(int mode, float pointSize, const D3DCOLORVALUE* color
 void OXED3D::SetAmbientColor(float r, float g, float b)
 {
     FlushVertexCache();
-    D3DCOLOR color = 0xFF000000u | (ColorByte(r) << 16) | (ColorByte(g) << 8) | ColorByte(b);
+    D3DCOLOR color = 0xFF000000u | (OXEColorByte(r) << 16) | (OXEColorByte(g) << 8) | OXEColorByte(b);
     if (!m_device) return;
     if (m_shaderPermission) {
         const float constant[4] = {r, g, b, 1.0f};

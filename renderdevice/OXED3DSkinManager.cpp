@@ -1,6 +1,7 @@
 #include "OXED3DSkinManager.h"
 #include "OXEResult.h"
 #include "OXEBitmapRows.h"
+#include "OXEColorByte.h"
 #include <d3dx9.h>
 #include <cstdarg>
 #include <cstdlib>
@@ -18,14 +19,6 @@ template <typename T> static bool GrowList(T*& list, UINT count)
     if (!grown) return false;
     list = grown;
     return true;
-}
-
-// A colour channel 0..1 as a byte: times 255, truncated toward zero, low 8 bits kept.
-static BYTE ChannelToByte(float value)
-{
-    float scaled = value * 255.0f;
-    if (!(scaled > -2147483648.0f && scaled < 2147483647.0f)) return 0; // NaN or far out of range
-    return BYTE(int(scaled) & 0xFF);
 }
 
 // The cap of LimitAlpha for a general transparency below 1.0; negatives mean fully transparent.
@@ -202,8 +195,8 @@ HRESULT OXED3DSkinManager::LoadNewTexture(TextureRecord& record, const char* nam
         }
         for (UINT k = 0; SUCCEEDED(hr) && k < record.keyCount; ++k) {
             const D3DCOLORVALUE& key = colorKeys[k];
-            hr = ApplyColorKey(record.texture, ChannelToByte(key.r), ChannelToByte(key.g),
-                               ChannelToByte(key.b), ChannelToByte(key.a));
+            hr = ApplyColorKey(record.texture, OXEColorByte(key.r), OXEColorByte(key.g),
+                               OXEColorByte(key.b), OXEColorByte(key.a));
         }
         if (SUCCEEDED(hr) && alphaValue < 1.0f) {
             record.alpha = alphaValue;

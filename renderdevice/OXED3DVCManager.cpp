@@ -3,6 +3,7 @@
 #include "OXERenderDevice.h"
 #include "VertexCache.h"
 #include "OXEResult.h"
+#include "OXEColorByte.h"
 #include <algorithm>
 #include <cstdarg>
 #include <cstdlib>
@@ -587,14 +588,6 @@ HRESULT OXED3DVCManager::RenderLines(UINT kind, UINT vertexCount, const void* ve
     return FAILED(hr) ? OXE_FAIL : OXE_OK;
 }
 
-// A colour channel 0..1 as a byte: times 255, truncated, low 8 bits kept.
-static DWORD ChannelByte(float value)
-{
-    const float scaled = value * 255.0f;
-    if (!(scaled > -2147483648.0f && scaled < 2147483647.0f)) return 0;
-    return DWORD(int(scaled)) & 0xFF;
-}
-
 HRESULT OXED3DVCManager::RenderLine(const float* start, const float* end, const D3DCOLORVALUE* color)
 {
     if (!color || !start || !end) return OXE_INVALIDPARAM;
@@ -602,8 +595,8 @@ HRESULT OXED3DVCManager::RenderLine(const float* start, const float* end, const 
     InvalidateStates();
     m_pRenderDevice->EnableShaders(false);
 
-    const DWORD packed = ChannelByte(color->a) << 24 | ChannelByte(color->r) << 16 |
-                         ChannelByte(color->g) << 8 | ChannelByte(color->b);
+    const DWORD packed = OXEColorByte(color->a) << 24 | OXEColorByte(color->r) << 16 |
+                         OXEColorByte(color->g) << 8 | OXEColorByte(color->b);
     OXEVertexLit line[2] = {{start[0], start[1], start[2], packed, 0.0f, 0.0f},
                             {end[0], end[1], end[2], packed, 0.0f, 0.0f}};
     SetImmediateMaterial(*color);
