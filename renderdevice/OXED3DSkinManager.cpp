@@ -2,24 +2,12 @@
 #include "OXEResult.h"
 #include "OXEBitmapRows.h"
 #include "OXEColorByte.h"
+#include "OXEGrowList.h"
 #include <d3dx9.h>
 #include <cstdarg>
 #include <cstdlib>
 #include <cstring>
 #include <cmath>
-
-// Lists grow by this many records whenever one is added at a multiple of it.
-static const UINT kGrowStep = 50;
-
-// Grows a block of records in place to count + 50 when count is a multiple of 50.
-template <typename T> static bool GrowList(T*& list, UINT count)
-{
-    if (count % kGrowStep != 0) return true;
-    T* grown = static_cast<T*>(realloc(list, sizeof(T) * (size_t(count) + kGrowStep)));
-    if (!grown) return false;
-    list = grown;
-    return true;
-}
 
 // The cap of LimitAlpha for a general transparency below 1.0; negatives mean fully transparent.
 static BYTE AlphaCap(float alphaValue)
@@ -93,9 +81,9 @@ void OXED3DSkinManager::Log(const char* format, ...)
     m_pLog->WriteText(OXE_LOG_SKINMAN, buffer);
 }
 
-bool OXED3DSkinManager::GrowMaterials() { return GrowList(m_pMaterials, m_nNumMaterials); }
-bool OXED3DSkinManager::GrowTextures() { return GrowList(m_pTextures, m_nNumTextures); }
-bool OXED3DSkinManager::GrowSkins() { return GrowList(m_pSkins, m_nNumSkins); }
+bool OXED3DSkinManager::GrowMaterials() { return OXEGrowList(m_pMaterials, m_nNumMaterials); }
+bool OXED3DSkinManager::GrowTextures() { return OXEGrowList(m_pTextures, m_nNumTextures); }
+bool OXED3DSkinManager::GrowSkins() { return OXEGrowList(m_pSkins, m_nNumSkins); }
 
 bool OXED3DSkinManager::IsColorEqual(const D3DCOLORVALUE* a, const D3DCOLORVALUE* b)
 {

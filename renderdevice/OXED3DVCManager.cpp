@@ -4,6 +4,7 @@
 #include "VertexCache.h"
 #include "OXEResult.h"
 #include "OXEColorByte.h"
+#include "OXEGrowList.h"
 #include <algorithm>
 #include <cstdarg>
 #include <cstdlib>
@@ -15,9 +16,6 @@ static const int kModePoints = 7;
 static const int kModeLineList = 8;
 static const int kModeLineStrip = 10;
 static const int kModeSolid = 11;
-
-// Buffer lists grow by this many records whenever one is added at a multiple of it.
-static const UINT kGrowStep = 50;
 
 // The most primitives the device draws in one call (its MaxPrimitiveCount); 0 when unknown.
 // Direct3D itself does not check counts against it, and a count beyond it reads vertex data
@@ -35,15 +33,6 @@ static bool DrawableCounts(IDirect3DDevice9* device, UINT vertexCount, UINT inde
 {
     const UINT most = MaxPrimitives(device);
     return vertexCount <= most && indexCount / 2 <= most;
-}
-
-template <typename T> static bool GrowList(T*& list, UINT count)
-{
-    if (count % kGrowStep != 0) return true;
-    T* grown = static_cast<T*>(realloc(list, sizeof(T) * (size_t(count) + kGrowStep)));
-    if (!grown) return false;
-    list = grown;
-    return true;
 }
 
 OXED3DVCManager::OXED3DVCManager(IDirect3DDevice9* device, OXERenderDevice* renderDevice,
@@ -282,7 +271,7 @@ HRESULT OXED3DVCManager::CreateStaticBuffer(UINT kind, UINT skinId, UINT vertexC
 {
     if (!outId) return OXE_INVALIDPARAM;
     if (m_nNumStaticBuffers >= kMaxBuffers) return OXE_OUTOFMEMORY;
-    if (!GrowList(m_pStaticBuffers, m_nNumStaticBuffers)) return OXE_OUTOFMEMORY;
+    if (!OXEGrowList(m_pStaticBuffers, m_nNumStaticBuffers)) return OXE_OUTOFMEMORY;
     if (kind >= OXE_VERTEX_KIND_COUNT) return OXE_INVALIDID;
     if (!vertices || (indexCount > 0 && !indices)) return OXE_INVALIDPARAM;
     // Counts past one draw of the device are refused before any of the data is read.
@@ -324,7 +313,7 @@ HRESULT OXED3DVCManager::CreateIndexBuffer(UINT indexCount, const WORD* indices,
     if (!outId || !indices || indexCount == 0) return OXE_INVALIDPARAM;
     if (!DrawableCounts(m_pDevice, 0, indexCount)) return OXE_INVALIDPARAM;
     if (m_nNumIndexBuffers >= kMaxBuffers) return OXE_OUTOFMEMORY;
-    if (!GrowList(m_pIndexBuffers, m_nNumIndexBuffers)) return OXE_OUTOFMEMORY;
+    if (!OXEGrowList(m_pIndexBuffers, m_nNumIndexBuffers)) return OXE_OUTOFMEMORY;
     IndexBufferRecord ib;
     ib.indexCount = indexCount;
     ib.triangleCount = indexCount / 3;
