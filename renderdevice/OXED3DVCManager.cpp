@@ -11,12 +11,6 @@
 #include <cstring>
 #include <new>
 
-// Engine render modes the draws tell apart (the render device keeps the current one).
-static const int kModePoints = 7;
-static const int kModeLineList = 8;
-static const int kModeLineStrip = 10;
-static const int kModeSolid = 11;
-
 // The most primitives the device draws in one call (its MaxPrimitiveCount); 0 when unknown.
 // Direct3D itself does not check counts against it, and a count beyond it reads vertex data
 // far past what a caller could have handed over.
@@ -174,7 +168,7 @@ HRESULT OXED3DVCManager::FlushVertexKind(UINT kind)
 // plain material of the wire colour; then the skin's alpha states.
 void OXED3DVCManager::ApplySkin(const SkinRecord& skin, bool shaders, bool disableStage1)
 {
-    if (m_pRenderDevice->GetRenderMode() == kModeSolid) {
+    if (m_pRenderDevice->GetRenderMode() == OXE_RENDER_SOLID) {
         const D3DMATERIAL9 material = m_pSkinMan->GetMaterialRecord(skin.material);
         if (!shaders) {
             m_pDevice->SetMaterial(&material);
@@ -436,17 +430,17 @@ HRESULT OXED3DVCManager::RenderStaticBuffer(UINT id)
     ApplyStaticFlags();
 
     const UINT vc = sb.vertexCount;
-    if (mode == kModePoints) return m_pDevice->DrawPrimitive(D3DPT_POINTLIST, 0, vc);
+    if (mode == OXE_RENDER_POINTS) return m_pDevice->DrawPrimitive(D3DPT_POINTLIST, 0, vc);
     if (sb.indexed) {
-        if (mode == kModeLineList)
+        if (mode == OXE_RENDER_LINES)
             return m_pDevice->DrawIndexedPrimitive(D3DPT_LINELIST, 0, 0, vc, 0, sb.indexCount / 2);
-        if (mode == kModeLineStrip)
+        if (mode == OXE_RENDER_LINESTRIP)
             return m_pDevice->DrawIndexedPrimitive(D3DPT_LINESTRIP, 0, 0, vc, 0,
                                                    StripSegments(vc, sb.indexCount));
         return m_pDevice->DrawIndexedPrimitive(D3DPT_TRIANGLELIST, 0, 0, vc, 0, sb.primitiveCount);
     }
-    if (mode == kModeLineList) return m_pDevice->DrawPrimitive(D3DPT_LINELIST, 0, vc / 2);
-    if (mode == kModeLineStrip) return m_pDevice->DrawPrimitive(D3DPT_LINESTRIP, 0, vc ? vc - 1 : 0);
+    if (mode == OXE_RENDER_LINES) return m_pDevice->DrawPrimitive(D3DPT_LINELIST, 0, vc / 2);
+    if (mode == OXE_RENDER_LINESTRIP) return m_pDevice->DrawPrimitive(D3DPT_LINESTRIP, 0, vc ? vc - 1 : 0);
     return m_pDevice->DrawPrimitive(D3DPT_TRIANGLELIST, 0, sb.primitiveCount);
 }
 
@@ -474,10 +468,10 @@ HRESULT OXED3DVCManager::RenderStaticBufferWithIndices(UINT id, UINT indexBuffer
     ApplyStaticFlags();
 
     const UINT vc = sb.vertexCount;
-    if (mode == kModePoints) return m_pDevice->DrawPrimitive(D3DPT_POINTLIST, 0, vc);
-    if (mode == kModeLineList)
+    if (mode == OXE_RENDER_POINTS) return m_pDevice->DrawPrimitive(D3DPT_POINTLIST, 0, vc);
+    if (mode == OXE_RENDER_LINES)
         return m_pDevice->DrawIndexedPrimitive(D3DPT_LINELIST, 0, 0, vc, 0, ib.indexCount / 2);
-    if (mode == kModeLineStrip)
+    if (mode == OXE_RENDER_LINESTRIP)
         return m_pDevice->DrawIndexedPrimitive(D3DPT_LINESTRIP, 0, 0, vc, 0,
                                                StripSegments(vc, ib.indexCount));
     return m_pDevice->DrawIndexedPrimitive(D3DPT_TRIANGLELIST, 0, 0, vc, 0, ib.triangleCount);
@@ -498,18 +492,18 @@ HRESULT OXED3DVCManager::RenderStaticBufferRange(UINT id, UINT skinId, UINT firs
     if (!sb.indexed) return OXE_FAIL;
 
     // The range must lie inside the buffer's vertices and indices.
-    unsigned long long indicesNeeded = mode == kModeLineList    ? 2ull * primitiveCount
-                                       : mode == kModeLineStrip ? primitiveCount + 1ull
-                                                                : 3ull * primitiveCount;
-    if (mode == kModePoints) indicesNeeded = 0;
+    unsigned long long indicesNeeded = mode == OXE_RENDER_LINES       ? 2ull * primitiveCount
+                                       : mode == OXE_RENDER_LINESTRIP ? primitiveCount + 1ull
+                                                                      : 3ull * primitiveCount;
+    if (mode == OXE_RENDER_POINTS) indicesNeeded = 0;
     if (vertexCount > sb.vertexCount || firstIndex + indicesNeeded > sb.indexCount)
         return OXE_INVALIDPARAM;
     ApplyStaticFlags();
 
-    if (mode == kModePoints) return m_pDevice->DrawPrimitive(D3DPT_POINTLIST, 0, vertexCount);
-    const D3DPRIMITIVETYPE type = mode == kModeLineList    ? D3DPT_LINELIST
-                                  : mode == kModeLineStrip ? D3DPT_LINESTRIP
-                                                           : D3DPT_TRIANGLELIST;
+    if (mode == OXE_RENDER_POINTS) return m_pDevice->DrawPrimitive(D3DPT_POINTLIST, 0, vertexCount);
+    const D3DPRIMITIVETYPE type = mode == OXE_RENDER_LINES       ? D3DPT_LINELIST
+                                  : mode == OXE_RENDER_LINESTRIP ? D3DPT_LINESTRIP
+                                                                 : D3DPT_TRIANGLELIST;
     return m_pDevice->DrawIndexedPrimitive(type, 0, 0, vertexCount, firstIndex, primitiveCount);
 }
 
