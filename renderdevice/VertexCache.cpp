@@ -50,7 +50,7 @@ HRESULT VertexCache::SetSkin(UINT skinId, bool shaders)
     if (!IsEmpty() && FAILED(FlushCache(shaders))) return OXE_FAIL;
     m_Skin = skin;
     m_nSkinId = skinId;
-    m_pOwner->SetActiveCache(NoId); // the new skin must be put in force again
+    m_pOwner->SetActiveCacheAndForgetIndexBuffer(NoId); // the new skin must be put in force again
     return OXE_OK;
 }
 
