@@ -103,7 +103,7 @@ OXED3D::OXED3D(HINSTANCE module)
     m_vertexShaderCount = 0;
     m_pixelShaderCount = 0;
     m_activeRenderWindow = 0;
-    m_lineObjectRefused = false;
+    m_lineWay = OXELineWay::LineObject;
     g_pOXECurrentDevice = this;
     SetDefaultPresentation();
     m_log.Open(kLogFileName);

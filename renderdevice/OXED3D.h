@@ -48,6 +48,12 @@ void OXESetCurrentRenderDevice(OXERenderDevice* device);
 #define OXE_TEXTURE_STAGES 8     // recorded stage texture operations
 #define OXE_NO_ID 0xFFFF         // no skin, empty texture stage
 
+// How a device draws its screen-space lines (DrawLine, DrawRectOutline, FillRect).
+enum class OXELineWay : BYTE {
+    LineObject, // a D3DX line object made, used and released for each line
+    Triangles,  // two pre-transformed triangles per line: the line object cannot draw on this device
+};
+
 class OXED3D : public OXERenderDevice {
 public:
     explicit OXED3D(HINSTANCE module);
@@ -189,7 +195,10 @@ public:
     int StageIndex() const;                   // active stage, or -1 when none is active
     // OXED3DText.cpp
     void ReleaseTextObjects();                // releases the font table and the font list
-    HRESULT DrawWithLineObject(int x0, int y0, int x1, int y1, int width, D3DCOLOR color); // one D3DX line
+    // Draws count lines of one width (pixels) and colour, line i given by lineAt(i), the way the
+    // device draws lines (m_lineWay): one line object made, used and released per line, or
+    // pre-transformed triangles; switches the way to triangles when the line object cannot draw.
+    template <class LineAt> void DrawLines(UINT count, float width, D3DCOLOR color, LineAt lineAt);
     // OXED3DShaders.cpp
     void CheckShaderSupport();                // keeps the shader path only with 1.1 shaders; kind declarations
     HRESULT LoadBuiltInVertexShader();        // the built-in vertex shader as vertex shader 0
@@ -270,6 +279,6 @@ public:
     UINT m_vertexShaderCount;                               // vertex shaders in the table
     UINT m_pixelShaderCount;                                // pixel shaders in the table
     // Implementation state beyond the device's documented fields.
-    bool m_lineObjectRefused;                               // the D3DX line object said it cannot draw on
-                                                            //   this device: lines go straight to triangles
+    OXELineWay m_lineWay;                                   // how lines are drawn: line object until it says
+                                                            //   it cannot draw; asked again after reset, release
 };

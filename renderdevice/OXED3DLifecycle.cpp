@@ -302,7 +302,7 @@ HRESULT OXED3D::ResetDevice()
     HRESULT hr = m_device->Reset(&m_presentation);
     if (FAILED(hr)) return hr; // still lost: a later reset restores them
     ForEachFont([](ID3DXFont* font) { font->OnResetDevice(); });
-    m_lineObjectRefused = false; // the line object is asked again on the reset device
+    m_lineWay = OXELineWay::LineObject; // the line object is asked again on the reset device
     if (caches) {
         caches->RestoreDeviceObjects();
         caches->InvalidateStates();
@@ -350,7 +350,7 @@ void OXED3D::Release()
     m_d3d = nullptr;
     m_running = false; // nothing is left to run on
     m_inScene = false;
-    m_lineObjectRefused = false; // a later device is asked anew
+    m_lineWay = OXELineWay::LineObject; // a later device is asked anew
     Log("offline (ok)");
     m_log.Close();
 }
