@@ -1,7 +1,8 @@
-// OXED3D: render states behind the engine codes (culling, depth, render mode, ambient colour,
-// stage texture operations), lights, the current skin, the wire colour of the material the
-// vertex cache manager sets outside the solid mode, and the fixed flags, values and stubs.
-// The device's own material is set once by oneTimeInit (OXED3DLifecycle.cpp).
+// OXED3D: render states behind the engine codes (culling, depth, the render mode with its wire
+// colour, ambient colour, stage texture operations), lights, the current skin, and the fixed
+// flags, values and stubs. The device's own material is set once by oneTimeInit
+// (OXED3DLifecycle.cpp); outside the solid mode the vertex cache manager sets a material of the
+// wire colour kept here.
 #include "OXED3D.h"
 #include <cstring>
 
