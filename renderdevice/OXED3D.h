@@ -1,10 +1,14 @@
 // OXED3D: the Direct3D 9 render device behind OXERenderDevice.
 //
 // Sources by area:
-//   OXED3D.cpp        construction, log, start-up, display modes, reset, release, frames, stages,
-//                     views and transforms, render states, lights and materials, built-in camera
-//   OXED3DText.cpp    fonts, text, lines and points
-//   OXED3DShaders.cpp shaders, shared vertex declarations, music, random numbers
+//   OXED3D.cpp               library-wide state, construction, log, the device's own fields and
+//                            accessors
+//   OXED3DLifecycle.cpp      start-up, display modes, reset, release
+//   OXED3DFramesAndViews.cpp frames, stages, views and transforms
+//   OXED3DRenderStates.cpp   render states, lights and materials
+//   OXED3DCamera.cpp         built-in camera
+//   OXED3DText.cpp           fonts, text, lines and points
+//   OXED3DShaders.cpp        shaders, shared vertex declarations, music, random numbers
 //
 // The fields are public plain data in a fixed order; the managers and the tests read them.
 #pragma once
@@ -43,6 +47,12 @@ void OXESetCurrentRenderDevice(OXERenderDevice* device);
 #define OXE_FONT_ROW_LENGTH 11   // entries per row: a default row holds eleven fonts (heights 10..20)
 #define OXE_TEXTURE_STAGES 8     // recorded stage texture operations
 #define OXE_NO_ID 0xFFFF         // no skin, empty texture stage
+
+// How a device draws its screen-space lines (DrawLine, DrawRectOutline, FillRect).
+enum class OXELineWay : BYTE {
+    LineObject, // a D3DX line object made, used and released for each line
+    Triangles,  // two pre-transformed triangles per line: the line object cannot draw on this device
+};
 
 class OXED3D : public OXERenderDevice {
 public:
@@ -173,17 +183,22 @@ public:
     // ---- Internal helpers (not in the interface) ----
     // OXED3D.cpp
     void Log(const char* format, ...) __attribute__((format(printf, 2, 3))); // device line, "[OXED3DDEVICE]: "
-    HRESULT ActivatePerspectiveStage();       // makes stage 0 active with its perspective projection
-    DWORD ClearFlags(bool color, bool depth, bool stencil) const; // Direct3D clear flags for a request
-    int StageIndex() const;                   // active stage, or -1 when none is active
     void FlushVertexCache();                  // FlushAll of the vertex cache manager, if there is one
     void InvalidateVertexCacheStates();       // InvalidateStates of the vertex cache manager, if any
+    // OXED3DLifecycle.cpp
     void CreateManagers();                    // the skin manager and the vertex cache manager
     void DeleteManagers();                    // deletes both and sets them to none
     template <class F> void ForEachFont(F action); // every font of the table and the list
+    // OXED3DFramesAndViews.cpp
+    HRESULT ActivatePerspectiveStage();       // makes stage 0 active with its perspective projection
+    DWORD ClearFlags(bool color, bool depth, bool stencil) const; // Direct3D clear flags for a request
+    int StageIndex() const;                   // active stage, or -1 when none is active
     // OXED3DText.cpp
     void ReleaseTextObjects();                // releases the font table and the font list
-    HRESULT DrawWithLineObject(int x0, int y0, int x1, int y1, int width, D3DCOLOR color); // one D3DX line
+    // Draws count lines of one width (pixels) and colour, line i given by lineAt(i), the way the
+    // device draws lines (m_lineWay): one line object made, used and released per line, or
+    // pre-transformed triangles; switches the way to triangles when the line object cannot draw.
+    template <class LineAt> void DrawLines(UINT count, float width, D3DCOLOR color, LineAt lineAt);
     // OXED3DShaders.cpp
     void CheckShaderSupport();                // keeps the shader path only with 1.1 shaders; kind declarations
     HRESULT LoadBuiltInVertexShader();        // the built-in vertex shader as vertex shader 0
@@ -264,6 +279,6 @@ public:
     UINT m_vertexShaderCount;                               // vertex shaders in the table
     UINT m_pixelShaderCount;                                // pixel shaders in the table
     // Implementation state beyond the device's documented fields.
-    bool m_lineObjectRefused;                               // the D3DX line object said it cannot draw on
-                                                            //   this device: lines go straight to triangles
+    OXELineWay m_lineWay;                                   // how lines are drawn: line object until it says
+                                                            //   it cannot draw; asked again after reset, release
 };

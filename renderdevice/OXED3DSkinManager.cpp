@@ -1,32 +1,13 @@
 #include "OXED3DSkinManager.h"
 #include "OXEResult.h"
 #include "OXEBitmapRows.h"
+#include "OXEColorByte.h"
+#include "OXEGrowList.h"
 #include <d3dx9.h>
 #include <cstdarg>
 #include <cstdlib>
 #include <cstring>
 #include <cmath>
-
-// Lists grow by this many records whenever one is added at a multiple of it.
-static const UINT kGrowStep = 50;
-
-// Grows a block of records in place to count + 50 when count is a multiple of 50.
-template <typename T> static bool GrowList(T*& list, UINT count)
-{
-    if (count % kGrowStep != 0) return true;
-    T* grown = static_cast<T*>(realloc(list, sizeof(T) * (size_t(count) + kGrowStep)));
-    if (!grown) return false;
-    list = grown;
-    return true;
-}
-
-// A colour channel 0..1 as a byte: times 255, truncated toward zero, low 8 bits kept.
-static BYTE ChannelToByte(float value)
-{
-    float scaled = value * 255.0f;
-    if (!(scaled > -2147483648.0f && scaled < 2147483647.0f)) return 0; // NaN or far out of range
-    return BYTE(int(scaled) & 0xFF);
-}
 
 // The cap of LimitAlpha for a general transparency below 1.0; negatives mean fully transparent.
 static BYTE AlphaCap(float alphaValue)
@@ -100,9 +81,9 @@ void OXED3DSkinManager::Log(const char* format, ...)
     m_pLog->WriteText(OXE_LOG_SKINMAN, buffer);
 }
 
-bool OXED3DSkinManager::GrowMaterials() { return GrowList(m_pMaterials, m_nNumMaterials); }
-bool OXED3DSkinManager::GrowTextures() { return GrowList(m_pTextures, m_nNumTextures); }
-bool OXED3DSkinManager::GrowSkins() { return GrowList(m_pSkins, m_nNumSkins); }
+bool OXED3DSkinManager::GrowMaterials() { return OXEGrowList(m_pMaterials, m_nNumMaterials); }
+bool OXED3DSkinManager::GrowTextures() { return OXEGrowList(m_pTextures, m_nNumTextures); }
+bool OXED3DSkinManager::GrowSkins() { return OXEGrowList(m_pSkins, m_nNumSkins); }
 
 bool OXED3DSkinManager::IsColorEqual(const D3DCOLORVALUE* a, const D3DCOLORVALUE* b)
 {
@@ -202,8 +183,8 @@ HRESULT OXED3DSkinManager::LoadNewTexture(TextureRecord& record, const char* nam
         }
         for (UINT k = 0; SUCCEEDED(hr) && k < record.keyCount; ++k) {
             const D3DCOLORVALUE& key = colorKeys[k];
-            hr = ApplyColorKey(record.texture, ChannelToByte(key.r), ChannelToByte(key.g),
-                               ChannelToByte(key.b), ChannelToByte(key.a));
+            hr = ApplyColorKey(record.texture, OXEColorByte(key.r), OXEColorByte(key.g),
+                               OXEColorByte(key.b), OXEColorByte(key.a));
         }
         if (SUCCEEDED(hr) && alphaValue < 1.0f) {
             record.alpha = alphaValue;

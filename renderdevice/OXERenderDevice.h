@@ -43,18 +43,22 @@ struct OXELightRecord {
 
 // Engine codes of SetCullMode, SetDepthMode, SetRenderMode and SetStageTextureOp.
 enum OXERenderCode {
-    OXE_CULL_CW = 1,          // cull clockwise faces
-    OXE_CULL_CCW = 2,         // cull counter-clockwise faces
-    OXE_CULL_NONE = 3,        // no culling
-    OXE_DEPTH_READWRITE = 4,  // depth test and write
-    OXE_DEPTH_READONLY = 5,   // depth test, no write
-    OXE_DEPTH_NONE = 6,       // neither
-    OXE_RENDER_POINTS = 7,    // solid fill, point sprites when the point size is above 0
-    OXE_RENDER_WIREFRAME = 9, // wireframe fill
-    OXE_RENDER_SOLID = 11,    // solid fill (the mode after start-up)
-    OXE_TEXOP_DISABLE = 0,    // stage texture operation: disable
-    OXE_TEXOP_ADDSIGNED = 12, // stage texture operation: add signed
-    OXE_TEXOP_MODULATE = 13,  // stage texture operation: modulate
+    OXE_CULL_CW = 1,           // cull clockwise faces
+    OXE_CULL_CCW = 2,          // cull counter-clockwise faces
+    OXE_CULL_NONE = 3,         // no culling
+    OXE_DEPTH_READWRITE = 4,   // depth test and write
+    OXE_DEPTH_READONLY = 5,    // depth test, no write
+    OXE_DEPTH_NONE = 6,        // neither
+    OXE_RENDER_POINTS = 7,     // solid fill, point sprites when the point size is above 0; the
+                               //   vertex cache manager draws its geometry as points
+    OXE_RENDER_LINES = 8,      // solid fill; the vertex cache manager draws a line list
+    OXE_RENDER_WIREFRAME = 9,  // wireframe fill
+    OXE_RENDER_LINESTRIP = 10, // solid fill; the vertex cache manager draws a line strip
+    OXE_RENDER_SOLID = 11,     // solid fill (the mode after start-up); skins bring their own
+                               //   material and textures only in this mode
+    OXE_TEXOP_DISABLE = 0,     // stage texture operation: disable
+    OXE_TEXOP_ADDSIGNED = 12,  // stage texture operation: add signed
+    OXE_TEXOP_MODULATE = 13,   // stage texture operation: modulate
 };
 
 class OXERenderDevice {
