@@ -99,3 +99,12 @@ const long long kPrivateByteMargin = 1 << 20;
 const int kLeakLoops = 200;
 
 } // namespace badfiles
+
+namespace badfiles {
+
+// Runs `step` on the calling thread and returns how long it took, in milliseconds, after
+// printing it with `what` (the time is reported, never judged). A step that has not returned
+// after `guardSeconds` is a hang: the test program ends at once with exit code 3, naming it.
+double TimedWithHangGuard(const char* what, const std::function<void()>& step, DWORD guardSeconds = 60);
+
+} // namespace badfiles
