@@ -54,7 +54,7 @@ std::string BitmapBytes(const BitmapFields& f)
     Put32(s, f.imageSize);
     Put32(s, 2835); // 72 dpi
     Put32(s, 2835);
-    Put32(s, 0);
+    Put32(s, f.coloursUsed);
     Put32(s, 0);
     return s + f.pixels;
 }

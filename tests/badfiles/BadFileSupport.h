@@ -26,7 +26,8 @@ struct BitmapFields {
     uint16_t bitCount = 24;    // biBitCount
     uint32_t compression = 0;  // biCompression (BI_RGB)
     uint32_t imageSize = 0;    // biSizeImage
-    std::string pixels;        // the pixel rows as stored
+    uint32_t coloursUsed = 0;  // biClrUsed: palette entries (0: all a bit count has, none above 8 bits)
+    std::string pixels;        // what follows the headers: palette and pixel rows as stored
 };
 // A good 24-bit picture of one colour (0xRRGGBB).
 BitmapFields MakeBitmap(int width, int height, uint32_t rgb);
