@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include "OXED3D.h"
 #include "OXEResult.h"
+#include "LibraryLoader.h"
 
 namespace {
 
@@ -116,7 +117,7 @@ bool PelmoraApp::makeWindow()
 bool PelmoraApp::startDevice(const char* library)
 {
     libraryName_ = library ? library : "";
-    library_ = LoadLibraryA(libraryName_.c_str());
+    library_ = LoadLibraryFromProgramFolder(libraryName_.c_str());
     if (!library_)
         return fail(1, "cannot load " + libraryName_ + " (" + WindowsError(GetLastError()) +
                            "); it belongs beside the program");

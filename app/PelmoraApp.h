@@ -1,10 +1,11 @@
 // PelmoraApp: the application frame for client programs of the engine. It makes a window whose
 // inside is the asked size, loads the engine library named in the settings (PelmoraGraf.dll by
-// default) by name, creates and starts that library's render device windowed at the same size,
-// runs the message loop and calls the program's frame function once a frame between the
-// device's BeginFrame and EndFrame. Esc or the window's close box end the loop. At the end it
-// releases the render device through the library and checks that the Direct3D device went with
-// it (everything the program made on the device must be gone by then).
+// default) by name from the program's folder or the system folder, creates and starts that
+// library's render device windowed at the same size, runs the message loop and calls the
+// program's frame function once a frame between the device's BeginFrame and EndFrame. Esc or the
+// window's close box end the loop. At the end it releases the render device through the library
+// and checks that the Direct3D device went with it (everything the program made on the device
+// must be gone by then).
 //
 // Command line (see PelmoraAppOptions.h): --shot FILE [--frames N] saves the back buffer of
 // frame N (30 by default) as PNG and ends; --frames N ends after N frames; --size WxH replaces
