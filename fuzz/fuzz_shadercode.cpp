@@ -2,7 +2,9 @@
 // (CompiledCodeFits). The input is the code, tried as vertex and as pixel shader code. Code the
 // check takes is then read the way Direct3D reads it, without any size, from a buffer of
 // exactly the input's size: the address sanitizer catches a read past it. And the code cut one
-// word before its end token must be refused.
+// word before its end token must be refused. The check of the constant tables in the code
+// (ConstantTablesFit) runs on every input too, reading only inside the buffer, and takes only
+// code that is whole.
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -57,7 +59,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     std::unique_ptr<uint8_t[]> copy(new uint8_t[size ? size : 1]);
     if (size) std::memcpy(copy.get(), data, size);
     for (uint32_t kind : {kVertexShaderCodeKind, kPixelShaderCodeKind}) {
-        if (!CompiledCodeFits(copy.get(), size, kind)) continue;
+        const bool tablesFit = ConstantTablesFit(copy.get(), size, kind);
+        if (!CompiledCodeFits(copy.get(), size, kind)) {
+            if (tablesFit) {
+                std::fprintf(stderr, "fuzz_shadercode: constant tables taken in code that is not whole\n");
+                std::abort();
+            }
+            continue;
+        }
         const size_t tokens = ReadUnbounded(copy.get());
         if (tokens * 4 > size) {
             std::fprintf(stderr, "fuzz_shadercode: code taken whose end token lies past its %zu bytes\n", size);

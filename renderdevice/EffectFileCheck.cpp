@@ -299,14 +299,14 @@ private:
         techniqueStateTypes_.push_back(passStateTypes);
     }
 
-    // The bytes D3DX makes an object of: shader code must be whole code of its kind, a string
-    // or a parameter name must end inside its bytes.
+    // The bytes D3DX makes an object of: shader code must be whole code of its kind with whole
+    // constant tables, a string or a parameter name must end inside its bytes.
     void objectBytes(unsigned type, const unsigned char* bytes, unsigned size)
     {
         if (!bytes || !r_.charge(size / 4)) return;
         if (IsShader(type)) {
             const uint32_t kind = type == TypeVertexShader ? kVertexShaderCodeKind : kPixelShaderCodeKind;
-            if (!CompiledCodeFits(bytes, size, kind)) r_.fail();
+            if (!ConstantTablesFit(bytes, size, kind)) r_.fail();
         } else if (type == TypeString) {
             bool terminated = false;
             for (unsigned i = 0; i < size && !terminated; ++i) terminated = bytes[i] == 0;

@@ -2,7 +2,7 @@
 // form (tag 0xFEFF0901) without checking any offset, count or size: a file cut short or
 // damaged makes it read far outside its buffer and crash the process. This walks the same
 // records D3DX walks and says whether every one of them lies inside the file, and whether the
-// shader code and parameter names the file carries are whole. Files without the tag are effect
+// shader code (with its constant tables) and parameter names the file carries are whole. Files without the tag are effect
 // source for the compiler, which refuses bad text cleanly: they pass. Plain C++ without Windows
 // headers, so that it is also built and fuzzed on the host.
 //

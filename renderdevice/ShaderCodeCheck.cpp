@@ -62,12 +62,13 @@ uint32_t TokenAt(const unsigned char* bytes, size_t index)
     return token;
 }
 
-} // namespace
-
-bool CompiledCodeFits(const void* code, size_t bytes, uint32_t versionKind)
+// Walks code instruction by instruction as the header describes, handing the data of every
+// comment (its tokens after the comment token) to `comment`, which may refuse it. True when the
+// end token is reached inside the bytes and no comment was refused.
+template <class Comment>
+bool WalkCode(const unsigned char* data, size_t bytes, uint32_t versionKind, Comment comment)
 {
-    if (!code) return false;
-    const unsigned char* data = static_cast<const unsigned char*>(code);
+    if (!data) return false;
     const size_t count = bytes / 4;
     if (count < 2) return false;
     const uint32_t version = TokenAt(data, 0);
@@ -81,7 +82,10 @@ bool CompiledCodeFits(const void* code, size_t bytes, uint32_t versionKind)
         if (token & kOperandBit) return false; // an operand where an instruction belongs
         const uint32_t opcode = token & 0xFFFF;
         if (opcode == kCommentOpcode) {
-            i += 1 + size_t(token >> 16 & 0x7FFF);
+            const size_t length = token >> 16 & 0x7FFF;
+            if (length >= count - i) return false; // the comment and an end token must follow
+            if (!comment(data + 4 * (i + 1), 4 * length)) return false;
+            i += 1 + length;
             continue;
         }
         size_t operands;
@@ -103,4 +107,107 @@ bool CompiledCodeFits(const void* code, size_t bytes, uint32_t versionKind)
         i += 1 + operands;
     }
     return false;
+}
+
+// ---- Constant tables ----
+
+const uint32_t kTableTag = 0x42415443;    // 'CTAB', the first token of a constant table's comment
+const uint32_t kTableHeaderBytes = 28;    // size, creator, version, count, constants, flags, target
+const uint32_t kConstantBytes = 20;       // name, register set, index, count, reserved, type, default
+const uint32_t kTypeBytes = 16;           // class, type, rows, columns, elements, members, member list
+const uint32_t kMemberBytes = 8;          // name, type
+const uint32_t kStructClass = 5;
+const int kMaxTypeDepth = 8;              // struct members inside struct members
+
+// Reads a constant table (the comment's data after its tag) with every offset checked against
+// its length, and its work (type records visited, struct types may be shared) bounded.
+class ConstantTable {
+public:
+    ConstantTable(const unsigned char* table, size_t length)
+        : table_(table), length_(length), workLeft_(1024 + length)
+    {
+    }
+
+    bool sound()
+    {
+        if (length_ < kTableHeaderBytes) return false;
+        const uint32_t count = word(12), constants = word(16);
+        if (!string(word(4)) || !string(word(24)) || !fits(constants, (unsigned long long)count * kConstantBytes))
+            return false;
+        for (uint32_t c = 0; c < count; ++c) {
+            const uint32_t at = constants + c * kConstantBytes;
+            if (!string(word(at), false)) return false;
+            unsigned long long bytes = 0;
+            if (!type(word(at + 12), 0, bytes)) return false;
+            const uint32_t defaults = word(at + 16);
+            if (defaults && !fits(defaults, bytes)) return false;
+        }
+        return true;
+    }
+
+private:
+    uint32_t word(uint32_t at) const
+    {
+        uint32_t v;
+        memcpy(&v, table_ + at, 4);
+        return v;
+    }
+    uint32_t half(uint32_t at) const { return uint32_t(table_[at] | table_[at + 1] << 8); }
+    // `bytes` bytes from `offset` lie inside the table.
+    bool fits(uint32_t offset, unsigned long long bytes) const
+    {
+        return offset <= length_ && bytes <= length_ - offset;
+    }
+    // A string: no offset (0) where that is allowed, else a NUL inside the table.
+    bool string(uint32_t offset, bool optional = true) const
+    {
+        if (offset == 0) return optional;
+        return offset < length_ && memchr(table_ + offset, 0, length_ - offset) != nullptr;
+    }
+    // A type record and its members; `bytes` receives the size of a value of the type.
+    bool type(uint32_t offset, int depth, unsigned long long& bytes)
+    {
+        if (depth > kMaxTypeDepth || workLeft_ == 0 || !fits(offset, kTypeBytes)) return false;
+        --workLeft_;
+        const uint32_t klass = half(offset), rows = half(offset + 4), columns = half(offset + 6);
+        const uint32_t elements = half(offset + 8) ? half(offset + 8) : 1;
+        const uint32_t members = half(offset + 10), memberList = word(offset + 12);
+        if (klass != kStructClass) {
+            bytes = 4ULL * rows * columns * elements;
+            return true;
+        }
+        if (!fits(memberList, (unsigned long long)members * kMemberBytes)) return false;
+        unsigned long long one = 0;
+        for (uint32_t m = 0; m < members; ++m) {
+            const uint32_t at = memberList + m * kMemberBytes;
+            unsigned long long member = 0;
+            if (!string(word(at), false) || !type(word(at + 4), depth + 1, member)) return false;
+            one += member;
+        }
+        bytes = one * elements;
+        return true;
+    }
+
+    const unsigned char* table_;
+    size_t length_;
+    unsigned long long workLeft_; // type records that may still be visited
+};
+
+} // namespace
+
+bool CompiledCodeFits(const void* code, size_t bytes, uint32_t versionKind)
+{
+    return WalkCode(static_cast<const unsigned char*>(code), bytes, versionKind,
+                    [](const unsigned char*, size_t) { return true; });
+}
+
+bool ConstantTablesFit(const void* code, size_t bytes, uint32_t versionKind)
+{
+    return WalkCode(static_cast<const unsigned char*>(code), bytes, versionKind,
+                    [](const unsigned char* comment, size_t length) {
+                        if (length < 4) return true;
+                        uint32_t tag;
+                        memcpy(&tag, comment, 4);
+                        return tag != kTableTag || ConstantTable(comment + 4, length - 4).sound();
+                    });
 }

@@ -15,6 +15,12 @@
 //     hold any bits (a float or integer literal can look like an end token or a comment);
 //   - the end token 0x0000FFFF ends the code; it must come before the bytes run out.
 // The walk reads each token at most once: its work is bounded by the size.
+//
+// D3DX also reads the constant table a shader may carry (a comment tagged 'CTAB': a header, an
+// array of constants, their names, types, struct members and default values, all found by
+// offsets from the table's start) when it loads a shader inside an effect. ConstantTablesFit
+// checks that every such offset and every array lies inside the comment; its work is bounded by
+// the table's size.
 #pragma once
 #include <cstddef>
 #include <cstdint>
@@ -27,3 +33,7 @@ const uint32_t kPixelShaderCodeKind = 0xFFFF;
 // 0xFFFF pixel) of shader model 1, 2 or 3: every instruction and the end token lie inside them.
 // Bytes after the end token are not looked at. Null code or fewer than two tokens: false.
 bool CompiledCodeFits(const void* code, size_t bytes, uint32_t versionKind);
+// The same, and every constant table in the code lies whole inside its comment: strings end
+// inside it, the constant, type and member records and the default values lie inside it, and
+// struct types nest at most eight deep.
+bool ConstantTablesFit(const void* code, size_t bytes, uint32_t versionKind);

@@ -203,6 +203,23 @@ bool Sound(const std::string& fx)
     return IsSoundEffectData(reinterpret_cast<const unsigned char*>(fx.data()), fx.size());
 }
 
+// Positions of the constant tables ('CTAB' tags) in a file: the table's offsets count from the
+// byte after the tag.
+std::vector<size_t> ConstantTables(const std::string& fx)
+{
+    std::vector<size_t> at;
+    for (size_t i = 0; i + 4 <= fx.size(); i += 4)
+        if (fx.compare(i, 4, "CTAB") == 0) at.push_back(i);
+    return at;
+}
+
+// The file with the word at `offset` bytes into the table after the tag at `tag` set to `value`.
+std::string WithTableWord(std::string fx, size_t tag, size_t offset, uint32_t value)
+{
+    memcpy(&fx[tag + 4 + offset], &value, 4);
+    return fx;
+}
+
 Camera LookingAt(const D3DXVECTOR3& eye, const D3DXVECTOR3& target)
 {
     Camera c;
@@ -375,6 +392,25 @@ TEST_F(EffectFiles, ChainedSamplerListsAreAnsweredAtOnceByTheParticleSystemsAndT
     }
 }
 
+TEST_F(EffectFiles, ShaderConstantTablesReachingOutsideAreRefusedByTheParticleSystems)
+{
+    // The constant list of the first shader's table far outside it (D3DX read past the file).
+    const std::string good = Read(ProgramFile("candle.fx"));
+    const std::vector<size_t> tables = ConstantTables(good);
+    ASSERT_FALSE(tables.empty());
+    ASSERT_TRUE(Write("farconstants.fx", WithTableWord(good, tables[0], 16, 0x7FFFFFF0)));
+    std::unique_ptr<PSystem> s;
+    TimedWithHangGuard("CandleEffect through PelmoraGraf.dll with a constant table reaching outside", [&] {
+        s.reset(new CandleEffect("farconstants.fx", "CandleTech", kParticleTexture, D3DXVECTOR3(0, 0, 0), OXEAabb(), 100, 0.01f));
+    });
+    EXPECT_EQ(nullptr, s->effect);
+    s.reset();
+    Graf().device()->CreateVertexDeclarations();
+    ASSERT_TRUE(CopyFileA(ProgramFile("candle.fx").c_str(), "goodcandle.fx", FALSE));
+    s.reset(new CandleEffect("goodcandle.fx", "CandleTech", kParticleTexture, D3DXVECTOR3(0, 0, 0), OXEAabb(), 100, 0.01f));
+    EXPECT_NE(nullptr, s->effect);
+}
+
 TEST_F(EffectFiles, ReleasingTheRenderDeviceLeavesNoReferenceOnTheDevice)
 {
     {
@@ -458,5 +494,49 @@ TEST(EffectFileCheck, ShaderCodeAndParameterNamesInsideTheEffectMustBeWhole)
             ++spoiled;
         }
         EXPECT_GE(spoiled, 2) << "a vertex and a pixel shader";
+    }
+}
+
+TEST(EffectFileCheck, ConstantTablesOfTheShadersMustLieInsideTheirComments)
+{
+    for (const char* fx : {"rain.fx", "firering.fx", "sprinkler.fx", "smoke.fx", "candle.fx", "transform.fx"}) {
+        SCOPED_TRACE(fx);
+        const std::string good = Read(ProgramFile(fx));
+        const std::vector<size_t> tables = ConstantTables(good);
+        ASSERT_GE(tables.size(), 1u);
+        int withConstants = 0;
+        for (size_t tag : tables) {
+            SCOPED_TRACE(tag);
+            uint32_t constants, constantList;
+            memcpy(&constants, good.data() + tag + 4 + 12, 4);
+            memcpy(&constantList, good.data() + tag + 4 + 16, 4);
+            struct Spoil { const char* what; size_t offset; uint32_t value; };
+            std::vector<Spoil> spoils = {
+                {"creator string outside", 4, 0x7FFFFFF0},
+                {"constant list outside", 16, 0x7FFFFFF0},
+                {"constant count past the table", 12, 0x7FFFFFF},
+                {"target string outside", 24, 0xFFFFFFFF},
+            };
+            uint32_t typeOffset = 0;
+            if (constants >= 1) {
+                ++withConstants;
+                memcpy(&typeOffset, good.data() + tag + 4 + constantList + 12, 4);
+                spoils.insert(spoils.end(), {
+                    {"first constant's name outside", constantList, 0x7FFFFFF0},
+                    {"first constant's type outside", constantList + 12, 0x7FFFFFF0},
+                    {"first constant's default value outside", constantList + 16, 0x7FFFFFF0},
+                    {"first constant's type a struct of 0xFFFF members outside", typeOffset, 0x00030005},
+                });
+            }
+            for (const auto& spoil : spoils) {
+                std::string bad = WithTableWord(good, tag, spoil.offset, spoil.value);
+                if (std::string(spoil.what).find("struct") != std::string::npos) {
+                    bad = WithTableWord(bad, tag, typeOffset + 8, 0xFFFF0001); // elements 1, members 0xFFFF
+                    bad = WithTableWord(bad, tag, typeOffset + 12, 0x7FFFFFF0);
+                }
+                EXPECT_FALSE(Sound(bad)) << spoil.what;
+            }
+        }
+        EXPECT_GE(withConstants, 1);
     }
 }
