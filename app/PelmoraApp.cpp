@@ -9,6 +9,7 @@
 #include "OXEResultText.h"
 #include "PelmoraBoxAnswerer.h"
 #include "PelmoraVersion.h"
+#include "LibraryLoader.h"
 
 namespace {
 
@@ -134,7 +135,7 @@ bool PelmoraApp::makeWindow()
 bool PelmoraApp::startDevice(const char* library)
 {
     libraryName_ = library ? library : "";
-    library_ = LoadLibraryA(libraryName_.c_str());
+    library_ = LoadLibraryFromProgramFolder(libraryName_.c_str());
     if (!library_)
         return fail(1, "cannot load " + libraryName_ + " (" + WindowsError(GetLastError()) +
                            "); it belongs beside the program");

@@ -2,6 +2,7 @@
 #include <cstring>
 #include "OXEInputDevice.h"
 #include "OXEResultText.h"
+#include "LibraryLoader.h"
 
 namespace {
 
@@ -38,7 +39,7 @@ void PelmoraKeyboard::open(HWND window, const char* library)
         source_ = std::string(kMessages) + " (no input library named)";
         return;
     }
-    library_ = LoadLibraryA(name.c_str());
+    library_ = LoadLibraryFromProgramFolder(name.c_str());
     if (!library_) {
         source_ = std::string(kMessages) + " (" + name + ": cannot load it, " + LastError() + ")";
         return;

@@ -51,8 +51,9 @@ int CMesh::Load(char* file, IDirect3DDevice9* device)
         materials[i].Ambient = materials[i].Diffuse;
         const char* name = loaded[i].pTextureFilename;
         if (!name || !name[0]) continue;
+        // A name from the file is a file name: only relative ones are looked for.
         char texturePath[kMediaPathSize];
-        ok = FindMediaFile(name, texturePath) &&
+        ok = IsRelativeTextureName(name) && FindMediaFile(name, texturePath) &&
              SUCCEEDED(D3DXCreateTextureFromFileA(device, texturePath, &textures[i]));
         if (!ok) textures[i] = nullptr;
     }

@@ -56,12 +56,15 @@ long simpleMesh::init(IDirect3DDevice9* device, advString file)
         textures[i] = nullptr;
         const char* name = loaded[i].pTextureFilename;
         if (!name || !name[0]) continue;
-        if (SUCCEEDED(D3DXCreateTextureFromFileA(device, name, &textures[i]))) continue;
-        textures[i] = nullptr;
-        char parent[kPathSize];
-        int n = snprintf(parent, sizeof(parent), "..\\%s", name);
-        if (n > 0 && n < kPathSize && SUCCEEDED(D3DXCreateTextureFromFileA(device, parent, &textures[i]))) continue;
-        textures[i] = nullptr;
+        // A name from the file is a file name: an absolute or network one is not opened.
+        if (IsRelativeTextureName(name)) {
+            if (SUCCEEDED(D3DXCreateTextureFromFileA(device, name, &textures[i]))) continue;
+            textures[i] = nullptr;
+            char parent[kPathSize];
+            int n = snprintf(parent, sizeof(parent), "..\\%s", name);
+            if (n > 0 && n < kPathSize && SUCCEEDED(D3DXCreateTextureFromFileA(device, parent, &textures[i]))) continue;
+            textures[i] = nullptr;
+        }
         MessageBoxA(nullptr, "Could not find texture map", kCaption, MB_OK);
     }
     if (materialBuffer) materialBuffer->Release();

@@ -151,6 +151,8 @@ TEST(AppStart, FailuresSayWhatFailedEndWithCodeOneAndLeaveNothingRunning)
 {
     const StartRow rows[] = {
         {"missing library", "NoSuchEngine.dll", 320, 240, {}, "cannot load NoSuchEngine.dll (error 126"},
+        {"library only in the working folder", "WorkingFolderEngine.dll", 320, 240, {},
+         "cannot load WorkingFolderEngine.dll (error 126"},
         {"not an engine library", "user32.dll", 320, 240, {}, "user32.dll has no CreateRenderDevice"},
         {"size past any window", "PelmoraGraf.dll", 40000, 40000, {},
          "the render device refused the window size 40000 x 40000 (0x82000005 OXE_INVALIDPARAM: invalid argument or unexpected format)"},
@@ -161,12 +163,14 @@ TEST(AppStart, FailuresSayWhatFailedEndWithCodeOneAndLeaveNothingRunning)
          "window size 0 x 0 refused: both sides must be at least 1 pixel"},
         {"bad command line", "PelmoraGraf.dll", 320, 240, {"--frames", "none"}, "command line: --frames none"},
     };
+    // A working engine library, but in the working folder, not beside the program.
+    ASSERT_TRUE(CopyFileA((testsupport::ProgramFolder() + "PelmoraGraf.dll").c_str(), "WorkingFolderEngine.dll", FALSE));
     // Every row scripted (no message box); two interactively too (each box costs Wine about two
     // seconds to show without a window manager).
     const size_t count = sizeof rows / sizeof rows[0];
     for (bool scripted : {true, false}) {
         for (size_t i = 0; i < count; ++i) {
-            if (!scripted && i != 0 && i != 2) continue;
+            if (!scripted && i != 0 && i != 3) continue;
             const StartRow& row = rows[i];
             SCOPED_TRACE(std::string(row.name) + (scripted ? ", scripted" : ", interactive"));
             PelmoraAppSettings s;
