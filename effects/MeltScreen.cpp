@@ -161,13 +161,15 @@ struct MeltSpan {
 } // namespace
 
 // The columns of rows rowWidth pixels wide for a common column width. A width of 0 (a pitch
-// below 128 bytes) is taken as 1, and the pixels past the 128th column belong to the last
-// column, so the walk never leaves the column records.
+// below 128 bytes) moves the walk on to column 1 before the row's first pixel, and as no column
+// ever fills up it stays there: column 1 covers the whole row. Pixels past the 128th column
+// belong to the last column, so the walk never leaves the column records.
 static ColumnLayout LayOutColumns(int columnWidth, int rowWidth)
 {
-    const int width = std::max(columnWidth, 1);
-    const int columns = rowWidth > 0 ? int(std::min<long long>((rowWidth - 1) / width + 1, MeltScreen::WormSlots)) : 0;
-    return {0, columns - 1, width, rowWidth};
+    if (rowWidth <= 0) return {0, -1, columnWidth, rowWidth};
+    if (columnWidth <= 0) return {1, 1, 0, rowWidth};
+    const int columns = int(std::min<long long>((rowWidth - 1) / columnWidth + 1, MeltScreen::WormSlots));
+    return {0, columns - 1, columnWidth, rowWidth};
 }
 
 // Row y cut into spans, left to right: each span is a run of neighbouring columns that are all

@@ -233,9 +233,10 @@ TEST_F(Melt, SetWormsWidthBelow128GivesEmptyColumns)
     EXPECT_EQ(melt.worms[127].x, 1270);
 }
 
-TEST_F(Melt, NarrowPictureGivesEveryPixelItsOwnColumn)
+TEST_F(Melt, NarrowPictureFollowsColumnOneEverywhere)
 {
-    // 20 pixels have a row pitch of 80 bytes: the common width 80 / 128 is 0.
+    // 20 pixels have a row pitch of 80 bytes: the common width 80 / 128 is 0. The walk moves
+    // on to column 1 at the first pixel and never fills it, so every pixel follows column 1.
     WriteDdsPicture("meltnarrow1.dds", 20, 30, Pattern(1));
     WriteDdsPicture("meltnarrow2.dds", 20, 30, Pattern(2));
     MeltScreen melt;
@@ -244,9 +245,20 @@ TEST_F(Melt, NarrowPictureGivesEveryPixelItsOwnColumn)
     melt.initPict2("meltnarrow2.dds", 0, false, dev(), D3DFMT_X8R8G8B8);
     melt.fillMode = 2;
     for (int i = 0; i < 128; ++i) melt.worms[i].drop = i;
+    melt.worms[1].drop = 7;
     ASSERT_EQ(melt.RenderFinalPicture(), OXE_OK);
     EXPECT_EQ(melt.GetSingleWormWidth(), 0);
-    EXPECT_EQ(CountMismatches(ReadSurface(melt.finalPicture), MeltedPicture(melt, 1, Pattern(2), Pattern(1))), 0);
+    Picture shown = ReadSurface(melt.finalPicture);
+    EXPECT_EQ(CountMismatches(shown, Pattern(2), 0, 0, 20, 7), 0) << "rows above column 1's drop";
+    EXPECT_EQ(CountMismatches(shown, Pattern(1), 0, 7, 20, 30), 0) << "rows from column 1's drop down";
+
+    melt.fillMode = 0;
+    melt.color1 = Red;
+    melt.color2 = Blue;
+    melt.worms[1].drop = 0;
+    melt.worms[0].drop = 30;
+    ASSERT_EQ(melt.RenderFinalPicture(), OXE_OK);
+    EXPECT_EQ(ReadSurface(melt.finalPicture).count(Blue), 20 * 30) << "column 0's drop plays no part";
 }
 
 TEST_F(Melt, WherePicturesDoNotReachTheColoursShow)
