@@ -76,7 +76,9 @@ void MeltScreen::Simulate(int steps)
     if (!ready || steps <= 0) return;
     // steps * speed at once: the same as adding the speed step by step, but bounded so that a
     // long run cannot wrap a drop round to a negative value.
-    for (int i = 0; i < wormCount; ++i) {
+    // wormCount is public: past the column records there is nothing to move.
+    const int moving = std::min(wormCount, int(WormSlots));
+    for (int i = 0; i < moving; ++i) {
         simple_worm& worm = worms[i];
         const long long drop = (long long)worm.drop + (long long)steps * worm.speed;
         worm.drop = int(std::clamp<long long>(drop, INT_MIN, INT_MAX));

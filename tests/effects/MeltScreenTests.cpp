@@ -1,6 +1,9 @@
 // The melt: the columns, their drops, and the picture composed from them.
 #include <gtest/gtest.h>
+#include <algorithm>
 #include <climits>
+#include <iterator>
+#include <memory>
 #include <cstdio>
 #include <set>
 #include "EffectsTestSupport.h"
@@ -147,6 +150,32 @@ TEST_F(Melt, SimulateGrowsOnlyTheMovingColumns)
         EXPECT_EQ(melt.worms[i].drop, i < 20 ? 3 * melt.worms[i].speed : 0) << "column " << i;
     melt.Simulate(2);
     for (int i = 0; i < 20; ++i) EXPECT_EQ(melt.worms[i].drop, 5 * melt.worms[i].speed) << i;
+}
+
+// wormCount and the sizes are public: set past the 128 column records and past the final
+// picture after init, they move no record that is not there and write nothing outside.
+TEST_F(Melt, PublicCountAndSizesPastTheRealOnesStayInside)
+{
+    // What lies after the melt object: a simple_worm's speed and drop read from it would change it.
+    struct Guarded {
+        MeltScreen melt;
+        int guard[80 * 5];
+    };
+    std::unique_ptr<Guarded> g(new Guarded);
+    std::fill(std::begin(g->guard), std::end(g->guard), 1);
+    start(g->melt);
+    g->melt.wormCount = 200;
+    g->melt.Simulate(1);
+    for (int i = 0; i < 80 * 5; ++i) ASSERT_EQ(g->guard[i], 1) << "word " << i << " past the column records";
+    for (int i = 0; i < 128; ++i) EXPECT_EQ(g->melt.worms[i].drop, g->melt.worms[i].speed) << i;
+
+    MeltScreen& melt = g->melt;
+    for (int i = 0; i < 128; ++i) melt.worms[i].drop = i % 2 ? 0 : 120;
+    melt.width = 4096;
+    melt.height = 4096;
+    ASSERT_EQ(melt.RenderFinalPicture(), OXE_OK);
+    EXPECT_EQ(CountMismatches(ReadSurface(melt.finalPicture), MeltedPicture(melt, 8, Pattern(2), Pattern(1))), 0);
+    EXPECT_EQ(CountMismatches(backBufferAfter(melt), MeltedPicture(melt, 8, Pattern(2), Pattern(1)), 0, 0, 256, 200), 0);
 }
 
 TEST_F(Melt, DropsStopAtTheLargestIntInsteadOfWrapping)
