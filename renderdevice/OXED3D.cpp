@@ -371,8 +371,8 @@ template <class F> void OXED3D::ForEachFont(F action)
 {
     for (ID3DXFont* font : m_fontTable)
         if (font) action(font);
-    for (UINT i = 0; i < m_fontCount; ++i)
-        if (m_fontList && m_fontList[i]) action(m_fontList[i]);
+    for (UINT i = 0, n = FontListLength(); i < n; ++i)
+        if (m_fontList[i]) action(m_fontList[i]);
 }
 
 UINT OXED3D::GetScreenHeight() { return m_presentation.BackBufferHeight; }

@@ -184,6 +184,7 @@ public:
     // OXED3DText.cpp
     void ReleaseTextObjects();                // releases the font table and the font list
     HRESULT DrawWithLineObject(int x0, int y0, int x1, int y1, int width, D3DCOLOR color); // one D3DX line
+    UINT FontListLength() const;              // m_fontCount, never past the places of the font list
     // OXED3DShaders.cpp
     void CheckShaderSupport();                // keeps the shader path only with 1.1 shaders; kind declarations
     HRESULT LoadBuiltInVertexShader();        // the built-in vertex shader as vertex shader 0
