@@ -47,7 +47,8 @@ public:
     // Replaces count randomly picked pixels of the final picture. OXE_FAIL before init; the
     // lock error of picture 1 or of the final picture; OXE_INVALIDPARAM for a final picture that
     // is not 32 bits per pixel; otherwise 0. Where picture 2 is missing or does not reach, a
-    // picked pixel takes color2.
+    // picked pixel takes color2. Pixels are picked within width x height; where those were set
+    // larger than the final picture, picks outside it are drawn but not written.
     long RenderFinalPicture(int count);
     // Copies the final picture to the top-left corner of the back buffer (clipped to it).
     void RenderToBackBuffer(IDirect3DDevice9* device);

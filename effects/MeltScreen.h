@@ -59,7 +59,8 @@ public:
     // Common column width w / 128 and x = index * that width for every column; speeds and drops stay.
     void SetWormsWidth(int w);
     // Each moving column grows by steps * its speed (nothing for steps <= 0 or before init).
-    // Drops stop at the largest int instead of wrapping round.
+    // Drops stop at the largest int instead of wrapping round. A wormCount set past 128 moves
+    // the 128 columns there are.
     void Simulate(int steps);
     int GetSingleWormWidth(); // the common column width, from the first record
 

@@ -86,7 +86,7 @@ public:
     float time = 0.0f;                     // the system's clock
     D3DXVECTOR3 accel;                     // constant acceleration handed to the effect
     OXEAabb box;                           // bounding box given at construction
-    int maxParticles = 0;                  // size of the pool
+    int maxParticles = 0;                  // size of the pool (changing it resizes nothing)
     float timePerParticle = 0.0f;          // emission interval; <= 0: no automatic births
     std::vector<Particle> particles;       // the pool, sized once and never resized
     std::vector<Particle*> alive;          // records alive at the last update, then births

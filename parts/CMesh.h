@@ -24,7 +24,7 @@ public:
     void setMeshMaterial(D3DMATERIAL9 m, int i); // ignored when i is out of range
 
     ID3DXMesh* mesh;              // the loaded mesh, owned
-    DWORD numMaterials;           // entries in materials and textures
+    DWORD numMaterials;           // entries in materials and textures (never followed past them)
     D3DMATERIAL9* materials;      // one material per subset, ambient = diffuse, owned
     IDirect3DTexture9** textures; // one texture per subset, each owned, may be null
 };

@@ -14,7 +14,7 @@ class PELMORA_PARTS_API OXEParticleSystem {
 public:
     OXEParticleSystemParams params; // the system's values; the setters write into it
     OXEParticle* particles;         // the pool, owned
-    int count;                      // particles in the pool
+    int count;                      // particles in the pool (never followed past it)
     IDirect3DTexture9* texture;     // owned; null when the file could not be loaded
     int rate;                       // emission rate, particles per second
     float carry;                    // fractional emission left over from earlier steps

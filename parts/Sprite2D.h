@@ -39,9 +39,9 @@ public:
     void RenderRel(IDirect3DDevice9* device, float sx, float sy);
 
 private:
+    struct Drawing; // what one variant asks of the drawing frame (Sprite2D.cpp)
+
     void release();
     // One drawing frame: z testing off, the 2D transform, Begin / Draw at (x, y) / End, z on.
-    void draw(IDirect3DDevice9* device, DWORD flags, const D3DXVECTOR2* scalingCentre,
-              const D3DXVECTOR2* scaling, const D3DXVECTOR2* rotationCentre, float angle,
-              D3DCOLOR colour);
+    void draw(IDirect3DDevice9* device, const Drawing& drawing);
 };

@@ -22,7 +22,8 @@ public:
     // A grid of unit cells about the origin in managed vertex and index buffers.
     void buildGeoBuffers(IDirect3DDevice9* device, DWORD numVertRows, DWORD numVertCols);
     void buildFX(IDirect3DDevice9* device);
-    // Draws with view x proj (the grid's own transform is not applied).
+    // Draws with view x proj (the grid's own transform is not applied): numVertices vertices and
+    // numTriangles triangles, never more than the two buffers hold.
     void Render(IDirect3DDevice9* device, D3DXMATRIX view, D3DXMATRIX proj);
 
     CWorldTransform transform;                      // the grid's transform (kept, not drawn)

@@ -26,7 +26,7 @@ public:
 
     ID3DXBuffer* materialBuffer;  // materials as the loader gave them, owned
     ID3DXMesh* mesh;              // the mesh, owned
-    DWORD numMaterials;           // entries in materials and textures
+    DWORD numMaterials;           // entries in materials and textures (never followed past them)
     D3DMATERIAL9* materials;      // one per subset, ambient = diffuse, owned
     IDirect3DTexture9** textures; // one per subset, owned, null for untextured materials
     advString textureFN;          // the one texture file for every textured material

@@ -36,11 +36,13 @@ public:
     int style;         // panel style (kept for the caller)
     menuItem* items;   // itemCount items, owned
     bool showPanel;    // draw the panel behind the items (off after construction)
-    int itemCount;     // entries in items
+    int itemCount;     // entries in items (never followed past them)
     int left;          // x of every item after UpdateMenuItems
     int top;           // y of the first item after UpdateMenuItems
     int spacing;       // gap between items in pixels
 
 private:
-    bool validIndex(int i) const { return items && i >= 0 && i < itemCount; }
+    // itemCount is public: loops and indices stay within the items that were made.
+    int usableItems() const;            // itemCount, never more than the items made
+    bool validIndex(int i) const;       // 0 <= i < usableItems()
 };

@@ -19,7 +19,7 @@ public:
     long Render(IDirect3DDevice9* device); // 0; draws nothing when empty
     bool isValidDatatype(); // always false
 
-    DWORD numMaterials;           // entries in materials and textures
+    DWORD numMaterials;           // entries in materials and textures (never followed past them)
     ID3DXMesh* mesh;              // the mesh, owned
     D3DMATERIAL9* materials;      // one per subset, ambient = diffuse, owned
     IDirect3DTexture9** textures; // one per subset, owned, null when untextured or not found

@@ -199,6 +199,7 @@ public:
     // device draws lines (m_lineWay): one line object made, used and released per line, or
     // pre-transformed triangles; switches the way to triangles when the line object cannot draw.
     template <class LineAt> void DrawLines(UINT count, float width, D3DCOLOR color, LineAt lineAt);
+    UINT FontListLength() const;              // m_fontCount, never past the places of the font list
     // OXED3DShaders.cpp
     void CheckShaderSupport();                // keeps the shader path only with 1.1 shaders; kind declarations
     HRESULT LoadBuiltInVertexShader();        // the built-in vertex shader as vertex shader 0

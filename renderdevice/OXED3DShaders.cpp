@@ -241,7 +241,7 @@ HRESULT OXED3D::LoadPixelShader(const void* source, UINT length, bool fromFile, 
 HRESULT OXED3D::ActivateVertexShader(UINT id, int vertexKind)
 {
     if (!m_usingShaders) return OXE_NOSHADERSUPPORT;
-    if (id >= m_vertexShaderCount) return OXE_INVALIDID;
+    if (id >= m_vertexShaderCount || id >= OXE_MAX_SHADERS) return OXE_INVALIDID; // the count is public
     FlushVertexCache();
     IDirect3DVertexDeclaration9* declaration = nullptr;
     if (vertexKind == 1)
@@ -258,7 +258,7 @@ HRESULT OXED3D::ActivateVertexShader(UINT id, int vertexKind)
 HRESULT OXED3D::ActivatePixelShader(UINT id)
 {
     if (!m_usingShaders) return OXE_NOSHADERSUPPORT;
-    if (id >= m_pixelShaderCount) return OXE_INVALIDID;
+    if (id >= m_pixelShaderCount || id >= OXE_MAX_SHADERS) return OXE_INVALIDID;
     FlushVertexCache();
     if (FAILED(m_device->SetPixelShader(m_pixelShaders[id]))) return OXE_FAIL;
     return OXE_OK;

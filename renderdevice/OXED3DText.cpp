@@ -14,6 +14,7 @@
 // draw at all (Wine's D3DX has no line drawing), the device draws its lines as triangles without
 // asking again until it is reset or released.
 #include "OXED3D.h"
+#include <malloc.h>
 #include <cstdlib>
 #include <cstring>
 #include <cmath>
@@ -301,11 +302,13 @@ HRESULT OXED3D::CreateArialFont(UINT, UINT weight, bool italic, UINT, UINT, int 
     if (exact > INT_MAX || exact < -INT_MAX) return OXE_INVALIDPARAM;
     const int h = MulDiv(pointSize, pixelsPerInch, 72);
 
-    // Grow the list by one place; the count moves only once the font exists.
-    ID3DXFont** grown = static_cast<ID3DXFont**>(realloc(m_fontList, sizeof(ID3DXFont*) * (m_fontCount + 1)));
+    // Grow the list by one place after the fonts it really holds; the count moves only once
+    // the font exists.
+    const UINT count = FontListLength();
+    ID3DXFont** grown = static_cast<ID3DXFont**>(realloc(m_fontList, sizeof(ID3DXFont*) * (count + 1)));
     if (!grown) return OXE_FAIL;
     m_fontList = grown;
-    m_fontList[m_fontCount] = nullptr;
+    m_fontList[count] = nullptr;
 
     // Character height -h; the width is -h/2 handed over as the description's unsigned field.
     ID3DXFont* font = nullptr;
@@ -313,16 +316,23 @@ HRESULT OXED3D::CreateArialFont(UINT, UINT weight, bool italic, UINT, UINT, int 
                                0, "Arial", &font)) ||
         !font)
         return OXE_FAIL;
-    m_fontList[m_fontCount] = font;
-    *id = m_fontCount;
-    ++m_fontCount;
+    m_fontList[count] = font;
+    *id = count;
+    m_fontCount = count + 1;
     return OXE_OK;
+}
+
+UINT OXED3D::FontListLength() const
+{
+    if (!m_fontList) return 0;
+    const size_t places = _msize(m_fontList) / sizeof(ID3DXFont*);
+    return m_fontCount < places ? m_fontCount : UINT(places);
 }
 
 void OXED3D::ReleaseTextObjects()
 {
     for (UINT i = 0; i < kFontTableSize; ++i) ReleaseFont(m_fontTable[i]);
-    for (UINT i = 0; i < m_fontCount; ++i) ReleaseFont(m_fontList[i]);
+    for (UINT i = 0, n = FontListLength(); i < n; ++i) ReleaseFont(m_fontList[i]);
     free(m_fontList);
     m_fontList = nullptr;
     m_fontCount = 0;
@@ -359,7 +369,7 @@ void OXED3D::DrawTextWithFont(const char* text, int x, int y, const char* face, 
 // shown rather than read as directives (the trailing arguments are not read).
 HRESULT OXED3D::DrawFormattedText(UINT id, int x, int y, BYTE r, BYTE g, BYTE b, const char* text, ...)
 {
-    if (id >= m_fontCount || !m_fontList[id] || !text) return OXE_INVALIDPARAM;
+    if (id >= FontListLength() || !m_fontList[id] || !text) return OXE_INVALIDPARAM;
     ID3DXFont* font = m_fontList[id];
     // Measure a single line starting at (x, y); the rectangle grows to fit.
     RECT area = {x, y, x, y};
