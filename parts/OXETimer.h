@@ -23,7 +23,8 @@ public:
     unsigned long getElapsedSecs();
     /// Seconds since startTime while running (low 32 bits), 0 when not running.
     ///
-    /// Note: only the current stretch, not the stretches before a pause (see getElapsedSecs).
+    /// Note: only the current stretch, not the stretches before a pause; and getElapsedSecs
+    /// begins a new stretch, so this counts from the last getElapsedSecs.
     unsigned long getElapsedTime();
     /// Counts from zero again; a running timer keeps running.
     void reset();
