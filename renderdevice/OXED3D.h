@@ -263,7 +263,7 @@ public:
     bool m_flagB;                                           ///< true; QueryFlagB
     bool m_fullscreen;                                      ///< stored fullscreen request
     D3DPRESENT_PARAMETERS m_presentation;                   ///< presentation parameters
-    UINT m_windowWidth;                                     ///< width given to enableFullscreeMode (InitStage's default viewport)
+    UINT m_windowWidth;                                     ///< width given to enableFullscreeMode (InitStage's default)
     UINT m_windowHeight;                                    ///< height given to enableFullscreeMode
     D3DFORMAT m_displayFormat;                              ///< GetDisplayFormat
     IDirect3D9* m_d3d;                                      ///< Direct3D object, owned

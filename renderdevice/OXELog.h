@@ -4,6 +4,7 @@
 /// text mode, so on Windows the line feed reaches the disk as CR LF.
 ///
 /// Usage (the device owns the one OXELog and hands its address to the managers):
+///
 ///     log->Write(OXE_LOG_SKINMAN, "online");
 ///     log->Write(OXE_LOG_VCMAN, "texture %s loaded", name);   // never pass caller text as format
 ///     log->WriteText(OXE_LOG_DEVICE, textFromSomewhere);       // raw text, no formatting
