@@ -54,6 +54,9 @@ set(PELMORA_PUBLIC_HEADERS
 list(TRANSFORM PELMORA_PUBLIC_HEADERS PREPEND ${CMAKE_SOURCE_DIR}/)
 install(FILES ${PELMORA_PUBLIC_HEADERS} DESTINATION include/pelmora COMPONENT sdk)
 
+# share/doc/pelmora/reference/: the HTML reference generated from these headers (target docs).
+include(${CMAKE_SOURCE_DIR}/cmake/PelmoraReference.cmake)
+
 # Imported targets Pelmora::Parts, ::Graf, ::Effects (DLLs and import libraries),
 # ::RenderDevice (static) and ::App (static), each with the include folder and the Direct3D,
 # D3DX and Windows libraries its users need.
