@@ -130,7 +130,7 @@ public:
     int deviceResets() const { return resets_; }
 
     /// Replaces the render device with one from another engine library on the same window (a
-    /// library's parts draw with that library's own device, e.g. the grid of PelmoraParts). The
+    /// library's parts draw with that library's own device, as the grid of PelmoraParts does). The
     /// old device is released and checked as in stop(); the new one is started as in start().
     /// False after a failure (the program then ends). Note: everything made on the old device
     /// must be gone first, and the device() and d3d() pointers change.

@@ -53,7 +53,7 @@ public:
     /// True while the input device reads the keys; false for the window messages.
     bool usesInputDevice() const { return device_ != nullptr; }
     /// What reads the keys: "input device of PelmoraInput.dll", or "window key messages" with
-    /// the reason the input device is not used, e.g. "window key messages (PelmoraInput.dll:
+    /// the reason the input device is not used, such as "window key messages (PelmoraInput.dll:
     /// cannot load it, error 126: ...)".
     const std::string& source() const { return source_; }
 

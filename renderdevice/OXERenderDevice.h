@@ -420,7 +420,7 @@ public:
     /// Draws a text on one line with list font id, its top-left corner at pixel (x, y), opaque in
     /// the colour r, g, b. Returns the drawn text's height in pixels, or OXE_INVALIDPARAM for an
     /// unknown id or a null text. Note: despite its name and the trailing arguments, the text is
-    /// drawn as given: it is no format ('%' shows as it is) and the arguments are not read; format
+    /// drawn as given: it is no format (a `%` shows as it is) and the arguments are not read; format
     /// it first (snprintf).
     virtual HRESULT DrawFormattedText(UINT id, int x, int y, BYTE r, BYTE g, BYTE b, const char* text, ...) = 0; // 61
     /// Recomputes the 2D view and projection from the back-buffer size and the clip planes.
@@ -600,7 +600,7 @@ public:
     /// device).
     virtual void ReleaseVertexDeclarations() = 0;                                              // 112
     /// A random integer in low..high from the generator of the library that made the device
-    /// (rand() % 10001 scaled; high comes only for 10000); low when low is not below high.
+    /// (`rand() % 10001` scaled; high comes only for 10000); low when low is not below high.
     virtual int GetRandomInt(int low, int high) = 0;                                           // 113
     /// @}
 };
