@@ -27,6 +27,7 @@ class OXELog {
 public:
     enum { MessageSize = 260 }; ///< formatted messages longer than this (terminator included) are cut
 
+    /// A log without a file: writes do nothing until Open.
     OXELog() {}
     /// Closes the file.
     ~OXELog() { Close(); }

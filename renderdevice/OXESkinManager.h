@@ -39,6 +39,7 @@ struct SkinRecord {
 /// Its textures live in the managed pool: they survive a device reset.
 class OXESkinManager {
 public:
+    /// Releases every texture (the render device deletes its manager in Release).
     virtual ~OXESkinManager() {}
 
     /// Makes a skin whose material has these colours and specular power, sharing an equal stored

@@ -113,6 +113,7 @@ inline const OXEVertexKindInfo& OXEGetVertexKindInfo(UINT kind)
 /// manager is drawn.
 class OXEVertexCacheManager {
 public:
+    /// Releases every buffer (the render device deletes its manager in Release).
     virtual ~OXEVertexCacheManager() {}
 
     /// Uploads static geometry once into write-only default-pool buffers, drawn later by id (0, 1,
