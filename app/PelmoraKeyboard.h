@@ -1,25 +1,32 @@
-// PelmoraKeyboard: the keyboard of the application frame's window, read once a frame. Key codes
-// are DirectInput key codes, 0..255 (DIK_LEFT, DIK_SPACE, DIK_A, ... of <dinput.h>): the key's
-// place on the keyboard, whatever its layout prints on it.
-//
-// It reads through the input device of PelmoraInput.dll (DirectInput 8, loaded by name, its
-// factory CreateInputDevice) when that library is beside the program and starts; otherwise
-// through the window's key messages (WM_KEYDOWN / WM_KEYUP, their scan codes). Both read only
-// while the window has the keyboard focus.
-//
-// Life cycle: the frame opens it on its window at start (PelmoraAppSettings::inputLibrary),
-// updates it before each frame function and closes it at stop; the frame function asks down()
-// and pressed().
+/// @file
+/// PelmoraKeyboard: the keyboard of the application frame's window, read once a frame. Key codes
+/// are DirectInput key codes, 0..255 (DIK_LEFT, DIK_SPACE, DIK_A, ... of <dinput.h>): the key's
+/// place on the keyboard, whatever its layout prints on it.
+///
+/// It reads through the input device of PelmoraInput.dll (DirectInput 8, loaded by name, its
+/// factory CreateInputDevice) when that library is beside the program and starts; otherwise
+/// through the window's key messages (WM_KEYDOWN / WM_KEYUP, their scan codes). Both read only
+/// while the window has the keyboard focus.
+///
+/// Life cycle: the frame opens it on its window at start (PelmoraAppSettings::inputLibrary),
+/// updates it before each frame function and closes it at stop; the frame function asks down()
+/// and pressed().
 #pragma once
 #include <windows.h>
 #include <string>
 
 class OXEInputDevice;
 
+/// The keyboard of a window, read once a frame: which keys are held, which went down since the
+/// last read. Life cycle: open() on a window, update() once a frame, down() and pressed(),
+/// close() (the destructor closes too). It owns the input library it loads and that library's
+/// input device.
 class PelmoraKeyboard {
 public:
+    /// A closed keyboard: every key reads as up.
     PelmoraKeyboard();
-    ~PelmoraKeyboard(); // close()
+    /// close().
+    ~PelmoraKeyboard();
     PelmoraKeyboard(const PelmoraKeyboard&) = delete;
     PelmoraKeyboard& operator=(const PelmoraKeyboard&) = delete;
 
@@ -46,7 +53,7 @@ public:
     /// True while the input device reads the keys; false for the window messages.
     bool usesInputDevice() const { return device_ != nullptr; }
     /// What reads the keys: "input device of PelmoraInput.dll", or "window key messages" with
-    /// the reason the input device is not used, e.g. "window key messages (PelmoraInput.dll:
+    /// the reason the input device is not used, such as "window key messages (PelmoraInput.dll:
     /// cannot load it, error 126: ...)".
     const std::string& source() const { return source_; }
 

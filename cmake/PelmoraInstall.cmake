@@ -54,6 +54,9 @@ set(PELMORA_PUBLIC_HEADERS
 list(TRANSFORM PELMORA_PUBLIC_HEADERS PREPEND ${CMAKE_SOURCE_DIR}/)
 install(FILES ${PELMORA_PUBLIC_HEADERS} DESTINATION include/pelmora COMPONENT sdk)
 
+# share/doc/pelmora/reference/: the HTML reference generated from these headers (target docs).
+include(${CMAKE_SOURCE_DIR}/cmake/PelmoraReference.cmake)
+
 # Imported targets Pelmora::Parts, ::Graf, ::Effects (DLLs and import libraries),
 # ::RenderDevice (static) and ::App (static), each with the include folder and the Direct3D,
 # D3DX and Windows libraries its users need.
@@ -104,11 +107,12 @@ install(PROGRAMS ${CMAKE_SOURCE_DIR}/cmake/wine-run.sh ${CMAKE_SOURCE_DIR}/cmake
 configure_file(${CMAKE_SOURCE_DIR}/cmake/sdk/pelmora.pc.in ${CMAKE_BINARY_DIR}/sdk/pelmora.pc @ONLY)
 install(FILES ${CMAKE_BINARY_DIR}/sdk/pelmora.pc DESTINATION lib/pkgconfig COMPONENT sdk)
 
-# share/doc/pelmora/: the client guide, the samples' gallery, the samples' sources with a
-# project that builds them against the installed SDK (and the particles sample's flame texture,
-# which it reads beside the program), and the client example (a complete project that builds
-# against the installed SDK).
-install(FILES ${CMAKE_SOURCE_DIR}/docs/clients.md DESTINATION share/doc/pelmora COMPONENT sdk)
+# share/doc/pelmora/: the client guide and its page of contracts that surprise, the samples'
+# gallery, the samples' sources with a project that builds them against the installed SDK (and
+# the particles sample's flame texture, which it reads beside the program), and the client
+# example (a complete project that builds against the installed SDK).
+install(FILES ${CMAKE_SOURCE_DIR}/docs/clients.md ${CMAKE_SOURCE_DIR}/docs/contracts.md
+  DESTINATION share/doc/pelmora COMPONENT sdk)
 file(GLOB sample_folders LIST_DIRECTORIES true ${CMAKE_SOURCE_DIR}/samples/*)
 foreach(folder ${sample_folders})
   file(GLOB sample_sources ${folder}/*.cpp)

@@ -1,5 +1,6 @@
-// OXEResultText: result codes as text, for messages. Knows every engine code of OXEResult.h and
-// the common Windows, Direct3D 9 and D3DX 9 ones.
+/// @file
+/// OXEResultText: result codes as text, for messages. Knows every engine code of OXEResult.h and
+/// the common Windows, Direct3D 9 and D3DX 9 ones.
 #pragma once
 #include <windows.h>
 #include <string>

@@ -72,6 +72,10 @@ for f in share/doc/pelmora/samples/CMakeLists.txt share/doc/pelmora/samples/part
   [ -f "$prefix/$f" ] || { echo "   missing: $f"; nosample=1; }
 done
 check "the SDK holds the samples, their project, the particles sample's torch.dds and the gallery" test -z "${nosample:-}"
+reference="$prefix/share/doc/pelmora/reference"
+check "the SDK holds the guide's contracts page and the HTML reference, whose index names the render device" \
+  sh -c "test -s '$prefix/share/doc/pelmora/contracts.md' && grep -q OXERenderDevice '$reference/index.html' &&
+         test -s '$reference/classOXERenderDevice.html' && test -s '$reference/classPelmoraApp.html'"
 extra=$(cd "$prefix" && ls bin/*.exe bin/*.dll 2>/dev/null |
   grep -v -e fxbuild -e PelmoraParts -e PelmoraGraf -e PelmoraEffects -e PelmoraInput)
 check "bin/ holds no program or DLL besides the engine's, the input library and fxbuild ($extra)" test -z "$extra"
