@@ -3,8 +3,8 @@
 /// inside is the asked size, loads the engine library named in the settings (PelmoraGraf.dll by
 /// default) by name from the program's folder or the system folder, checks its major version
 /// against PelmoraVersion.h, creates and starts that library's render device windowed at the same
-/// size, runs the message loop and calls the program's frame function once a frame between the device's BeginFrame and EndFrame, with the
-/// keyboard read before it (keys()). A lost device is waited for and reset (with the program's
+/// size, runs the message loop and calls the program's frame function once a frame between the
+/// device's BeginFrame and EndFrame, with the keyboard read before it (keys()). A lost device is waited for and reset (with the program's
 /// lost and reset functions). Esc or the window's close box end the loop. At the end it releases
 /// the render device through the library and checks that the Direct3D device went with it
 /// (everything the program made on the device must be gone by then).
