@@ -231,7 +231,8 @@ public:
     /// device draws lines (m_lineWay): one line object made, used and released per line, or
     /// pre-transformed triangles; switches the way to triangles when the line object cannot draw.
     template <class LineAt> void DrawLines(UINT count, float width, D3DCOLOR color, LineAt lineAt);
-    UINT FontListLength() const;              // m_fontCount, never past the places of the font list
+    /// The fonts in the font list: m_fontCount, never past the places its allocation holds.
+    UINT FontListLength() const;
     // OXED3DShaders.cpp
     /// Keeps the shader path only with vertex and pixel shaders 1.1, and makes the two kind
     /// declarations then.
