@@ -1,0 +1,411 @@
+// Failure injection: every call of the shipped code that creates or locks a Direct3D or D3DX
+// object (Direct3DCreate9, CreateDevice, Reset, buffers, textures, surfaces, declarations,
+// shaders, locks, fonts, sprites, lines, 3D text, texture and surface loading, .x meshes,
+// effects, shader assembly) is made to fail, one call site at a time, in copies of the game,
+// the samples and a transition host, each run to its end. Every run must end by itself, not
+// crash, report the failure the way the program reports such a failure (log lines, message
+// boxes, exit codes and messages) and leave no Direct3D object behind.
+//
+// The ctest run tries each call site once across the scenarios (a site that an earlier
+// scenario already failed is left out); PELMORA_INJECTION_FULL=1 tries every site of every
+// scenario (tools/injection-matrix.sh). PELMORA_INJECTION_SCENARIOS=game,particles picks
+// scenarios. The report of each run is in injection-report.txt of the test's working folder.
+#include "InjectionRun.h"
+#include <gtest/gtest.h>
+#include <cstdio>
+#include <cstdlib>
+#include <map>
+#include <set>
+#include <string>
+#include <vector>
+
+namespace {
+
+using injection::Outcome;
+using injection::ProgramFolder;
+using injection::ReportLine;
+using injection::Scenario;
+
+
+std::string Env(const char* name)
+{
+    char value[512] = {};
+    DWORD n = GetEnvironmentVariableA(name, value, sizeof value);
+    return n < sizeof value ? std::string(value, n) : std::string();
+}
+
+bool FullMatrix() { return Env("PELMORA_INJECTION_FULL") == "1"; }
+
+// How long one run may take before it counts as hung (PELMORA_INJECTION_LIMIT seconds; 60).
+double LimitSeconds()
+{
+    const double limit = std::atof(Env("PELMORA_INJECTION_LIMIT").c_str());
+    return limit > 0 ? limit : 60;
+}
+
+bool Wanted(const std::string& scenario)
+{
+    const std::string list = "," + Env("PELMORA_INJECTION_SCENARIOS") + ",";
+    return list == ",," || list.find("," + scenario + ",") != std::string::npos;
+}
+
+const std::vector<Scenario>& Scenarios()
+{
+    static const std::vector<Scenario> list = {
+        {"game", "SimpleBrixel.exe", "inj_SimpleBrixel.exe", "", "game",
+         {"inj_SimpleBrixel.exe", "PelmoraGraf.dll", "PelmoraParts.dll"}},
+        {"transitions", "transitions.exe", "inj_transitions.exe", "--frames 2 --shot inj_transitions.png", "",
+         {"inj_transitions.exe", "PelmoraGraf.dll", "PelmoraParts.dll", "PelmoraEffects.dll"}},
+        {"parts_sample", "parts_sample.exe", "inj_parts_sample.exe", "--frames 2 --shot inj_parts.png", "",
+         {"inj_parts_sample.exe", "PelmoraGraf.dll", "PelmoraParts.dll", "PelmoraEffects.dll"}},
+        {"particles", "particles.exe", "inj_particles.exe", "--frames 2 --shot inj_particles.png", "",
+         {"inj_particles.exe", "PelmoraGraf.dll", "PelmoraParts.dll", "PelmoraEffects.dll"}},
+        // The transitions' set-up and frames of every kind; the host's own start-up is the
+        // samples' and is not counted here.
+        {"transition_frames", "transition_frames.exe", "inj_transition_frames.exe", "--frames 8", "",
+         {"PelmoraEffects.dll"}},
+    };
+    return list;
+}
+
+ProgramFolder& Folder()
+{
+    static ProgramFolder folder;
+    static bool prepared = folder.prepare(Scenarios(), 2);
+    EXPECT_TRUE(prepared) << folder.error();
+    return folder;
+}
+
+// ---- Reading a run ----
+
+struct Site {
+    std::string kind;     // call kind, e.g. "CreateVertexBuffer"
+    std::string where;    // "PelmoraParts.dll+0x1a2b"
+    std::string function; // the function that makes the call
+};
+
+std::vector<Site> SitesOf(const Outcome& o)
+{
+    std::vector<Site> sites;
+    for (const ReportLine& l : o.lines("site"))
+        if (l.size() >= 4) sites.push_back({l[1], l[2], l[3]});
+    return sites;
+}
+
+std::vector<std::string> Boxes(const Outcome& o)
+{
+    std::vector<std::string> boxes;
+    for (const ReportLine& l : o.lines("box")) boxes.push_back((l.size() > 1 ? l[1] : "") + ": " + (l.size() > 2 ? l[2] : ""));
+    return boxes;
+}
+
+int Frames(const Outcome& o)
+{
+    for (const ReportLine& l : o.lines("frames"))
+        if (l.size() > 1) return std::atoi(l[1].c_str());
+    return -1;
+}
+
+bool Contains(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
+
+std::string WithoutCarriageReturns(std::string s)
+{
+    std::string t;
+    for (char c : s)
+        if (c != '\r') t += c;
+    return t;
+}
+
+std::string LastLine(const std::string& text)
+{
+    std::string s = WithoutCarriageReturns(text);
+    while (!s.empty() && s.back() == '\n') s.pop_back();
+    return s.substr(s.find_last_of('\n') == std::string::npos ? 0 : s.find_last_of('\n') + 1);
+}
+
+// The stacks of a hung program's threads, as the stand-in wrote them.
+std::string Stacks(const Outcome& o)
+{
+    std::string text;
+    for (const ReportLine& l : o.lines("stack"))
+        if (l.size() > 4) text += "\n    thread " + l[1] + " #" + l[2] + " " + l[3] + " " + l[4].substr(0, 90);
+    return text;
+}
+
+// ---- What every run must show ----
+
+// Failures that stop the render device from starting: its Direct3D object, its device and its
+// built-in vertex shader.
+bool StopsTheStart(const Site& s)
+{
+    return (Contains(s.function, "OXED3D::Init(") && (s.kind == "Direct3DCreate9" || s.kind == "CreateDevice")) ||
+           Contains(s.function, "OXED3D::LoadVertexShader") || Contains(s.function, "PrepareShaderCode");
+}
+
+// The engine code the start failure of each kind yields.
+std::string StartCode(const Site& s)
+{
+    if (s.kind == "Direct3DCreate9") return "0x82000002";
+    if (s.kind == "CreateDevice") return "0x82000003";
+    return "0x82000001";
+}
+
+void Problem(std::vector<std::string>& problems, bool ok, const std::string& what)
+{
+    if (!ok) problems.push_back(what);
+}
+
+// Holds for every run, with or without a failure.
+void CheckCommon(const Outcome& o, std::vector<std::string>& problems)
+{
+    Problem(problems, o.ended,
+            "did not end within " + std::to_string(int(LimitSeconds())) + " s (hang); the report's last line: \"" +
+                (o.report.empty() ? std::string() : o.report.back().empty() ? std::string() : o.report.back()[0]) +
+                "\" of " + std::to_string(o.report.size()) + "; output: " + o.output.substr(0, 400) + Stacks(o));
+    for (const ReportLine& l : o.lines("crash"))
+        problems.push_back("crashed: " + (l.size() > 1 ? l[1] : "") + " at " + (l.size() > 2 ? l[2] : "") + " " +
+                           (l.size() > 3 ? l[3] : ""));
+    Problem(problems, !o.ended || o.exitCode < 0xC0000000u, "ended with exception code " + std::to_string(o.exitCode));
+    Problem(problems, !o.ended || o.has("end"), "did not end through the process's normal end");
+    for (const ReportLine& l : o.lines("device"))
+        if (l.size() > 2 && l[1] == "left") problems.push_back("the Direct3D device kept " + l[2] + " reference(s) to the end");
+    for (const ReportLine& l : o.lines("d3d"))
+        if (l.size() > 2 && l[1] == "left") problems.push_back("the Direct3D object kept " + l[2] + " reference(s) to the end");
+}
+
+// The game: a start failure shows "init graphics..", writes its log lines and ends before the
+// main loop; any other failure leaves a game that plays, ends on Esc and shuts its device down.
+void CheckGame(const Outcome& o, const Site* failed, std::vector<std::string>& problems)
+{
+    const std::vector<std::string> boxes = Boxes(o);
+    const std::string main = WithoutCarriageReturns(o.logMain);
+    if (failed && StopsTheStart(*failed)) {
+        Problem(problems, boxes.size() == 1 && boxes[0] == "OXEngine: init graphics..",
+                "the start failure's message box \"init graphics..\" (caption \"OXEngine\") was not shown alone");
+        Problem(problems, main == "virhe: initGraphics()\n", "log_main.txt is not the line \"virhe: initGraphics()\": " + main);
+        Problem(problems, Frames(o) == 0, "frames were drawn after a failed start");
+        Problem(problems, o.exitCode == 0, "exit code " + std::to_string(o.exitCode) + " instead of 0");
+        if (failed->kind == "Direct3DCreate9")
+            Problem(problems, Contains(WithoutCarriageReturns(o.logDevice), "[OXED3DDEVICE]: virhe: Direct3DCreate9() luonti\n"),
+                    "log_renderdevice.txt lacks \"virhe: Direct3DCreate9() luonti\"");
+        if (failed->kind == "CreateDevice")
+            Problem(problems, Contains(WithoutCarriageReturns(o.logDevice),
+                                       "[OXED3DDEVICE]: virhe: IDirect3D::CreateDevice() ep\xE4onnistui\n"),
+                    "log_renderdevice.txt lacks \"virhe: IDirect3D::CreateDevice() ep\xE4onnistui\"");
+        return;
+    }
+    Problem(problems, boxes.empty(), "unexpected message box: " + (boxes.empty() ? "" : boxes[0]));
+    Problem(problems, main.empty(), "log_main.txt is not empty: " + main);
+    Problem(problems, o.exitCode == 0 || o.exitCode == 27, "exit code " + std::to_string(o.exitCode) + " instead of 27 or 0");
+    Problem(problems, o.lines("drive").size() == 3, "the game was not played through (U, Space, Esc)");
+    Problem(problems, Frames(o) >= 5, "only " + std::to_string(Frames(o)) + " frames were drawn");
+    Problem(problems, LastLine(o.logDevice) == "[OXED3DDEVICE]: offline (ok)",
+            "log_renderdevice.txt does not end with \"offline (ok)\": " + LastLine(o.logDevice));
+}
+
+// A program on the application frame (scripted: no message boxes): a start failure ends it
+// with exit code 1 and says why; a shot that cannot be taken ends it with 2; anything else
+// runs all its frames.
+void CheckAppFrame(const Scenario& scenario, const Outcome& o, const Site* failed, std::vector<std::string>& problems)
+{
+    const std::vector<std::string> boxes = Boxes(o);
+    Problem(problems, boxes.empty(), "unexpected message box: " + (boxes.empty() ? "" : boxes[0]));
+    const bool shot = Contains(scenario.arguments, "--shot");
+    if (failed && StopsTheStart(*failed) && scenario.name != "transition_frames") {
+        Problem(problems, o.exitCode == 1, "exit code " + std::to_string(o.exitCode) + " instead of 1");
+        Problem(problems, Contains(o.output, "PelmoraApp: the render device did not start") &&
+                              Contains(o.output, "(" + StartCode(*failed)),
+                "no start failure message with " + StartCode(*failed) + ": " + o.output);
+        return;
+    }
+    if (failed && Contains(failed->function, "PelmoraApp::writeShot")) {
+        Problem(problems, o.exitCode == 2, "exit code " + std::to_string(o.exitCode) + " instead of 2");
+        Problem(problems, Contains(o.output, "could not be saved"), "no message about the shot: " + o.output);
+        return;
+    }
+    Problem(problems, o.exitCode == 0, "exit code " + std::to_string(o.exitCode) + " instead of 0: " + o.output);
+    if (shot) Problem(problems, Contains(o.output, "PelmoraApp: saved frame"), "the shot was not saved: " + o.output);
+}
+
+// D3DX imports that neither create nor lock anything: calls to them are not failed.
+bool PassesUnchanged(const std::string& function)
+{
+    static const char* const prefixes[] = {"D3DXMatrix", "D3DXVec", "D3DXPlane", "D3DXQuaternion"};
+    for (const char* p : prefixes)
+        if (function.rfind(p, 0) == 0) return true;
+    return function == "D3DXSaveSurfaceToFileA" || function == "D3DXComputeNormals" ||
+           function == "D3DXGetImageInfoFromFileA";
+}
+
+// ---- The report ----
+
+FILE* Report()
+{
+    static FILE* file = std::fopen("injection-report.txt", "w");
+    return file;
+}
+
+void Write(const std::string& line)
+{
+    if (Report()) {
+        std::fputs((line + "\n").c_str(), Report());
+        std::fflush(Report());
+    }
+}
+
+// (kind, function) pairs already failed in an earlier run of this test program: the ctest run
+// fails each piece of code once, whichever scenario reaches it first.
+std::set<std::string>& AlreadyTried()
+{
+    static std::set<std::string> tried;
+    return tried;
+}
+
+// What the ctest run fails once: a call kind in a function; a start failure once for the game
+// and once for the programs on the application frame, which report it differently.
+std::string TriedKey(const Scenario& scenario, const Site& site)
+{
+    const std::string family = scenario.drive == "game" ? "game " : "frame ";
+    return (StopsTheStart(site) ? family : std::string()) + site.kind + " " + site.function;
+}
+
+const Scenario& Find(const std::string& name)
+{
+    for (const Scenario& s : Scenarios())
+        if (s.name == name) return s;
+    static Scenario none;
+    ADD_FAILURE() << "no scenario " << name;
+    return none;
+}
+
+std::vector<std::string> Check(const Scenario& scenario, const Outcome& o, const Site* failed)
+{
+    std::vector<std::string> problems;
+    CheckCommon(o, problems);
+    if (scenario.drive == "game")
+        CheckGame(o, failed, problems);
+    else
+        CheckAppFrame(scenario, o, failed, problems);
+    return problems;
+}
+
+// The run's line in the report: what failed, and what the program did about it.
+std::string Describe(const std::string& scenario, const Site& site, const Outcome& o,
+                     const std::vector<std::string>& problems)
+{
+    std::string line = scenario + "\t" + site.kind + "\t" + site.where + "\t" + site.function + "\t";
+    if (!o.has("fail")) line += "[not reached in this run] ";
+    if (problems.empty()) {
+        line += "survived";
+    } else {
+        line += "FAILED:";
+        for (const std::string& p : problems) line += " " + p + ";";
+    }
+    line += " (exit " + std::to_string(o.exitCode) + ", " + std::to_string(Frames(o)) + " frames";
+    for (const std::string& b : Boxes(o)) line += ", box \"" + b + "\"";
+    // A host's operation in which the failure happened, and what it answered.
+    bool after = false;
+    for (const ReportLine& l : o.report) {
+        if (!l.empty() && l[0] == "fail") after = true;
+        if (after && l.size() > 2 && l[0] == "host") {
+            line += ", " + l[1] + " answered " + l[2];
+            break;
+        }
+    }
+    return line + ")";
+}
+
+// The scenario once without a failure, then once per call site it reached, failing that site.
+void RunScenario(const std::string& name)
+{
+    const Scenario& scenario = Find(name);
+    if (!Wanted(name)) {
+        GTEST_SKIP() << "not among PELMORA_INJECTION_SCENARIOS";
+    }
+    ProgramFolder& folder = Folder();
+    ASSERT_TRUE(folder.error().empty()) << folder.error();
+
+    // Where the calls are, and that the scenario is clean to begin with.
+    const Outcome survey = folder.run(scenario, "", LimitSeconds());
+    for (const std::string& p : Check(scenario, survey, nullptr))
+        ADD_FAILURE() << name << " without a failure: " << p << "\n" << survey.output;
+    for (const ReportLine& l : survey.lines("import")) {
+        if (l.size() > 3 && l[3] == "passed") {
+            EXPECT_TRUE(PassesUnchanged(l[2])) << l[1] << " imports " << l[2]
+                                               << ", which the stand-in does not fail: give it a hook";
+        }
+    }
+    const std::vector<Site> sites = SitesOf(survey);
+    EXPECT_FALSE(sites.empty()) << name << ": no call site reached\n" << survey.output;
+    Write("== " + name + ": " + std::to_string(sites.size()) + " call sites reached without a failure (" +
+          std::to_string(Frames(survey)) + " frames)");
+    for (const ReportLine& l : survey.lines("calls"))
+        if (l.size() > 3) Write("   calls\t" + l[1] + "\t" + l[2] + "\t" + l[3]);
+
+    std::vector<Site> plan;
+    for (const Site& site : sites)
+        if (FullMatrix() || AlreadyTried().insert(TriedKey(scenario, site)).second) plan.push_back(site);
+
+    // Runs share the machine, a few at a time.
+    const int slots = folder.slots();
+    int survived = 0, notReached = 0;
+    double seconds = 0;
+    std::vector<std::pair<size_t, injection::Launch>> running;
+    size_t next = 0;
+    std::vector<std::string> lines(plan.size());
+    while (next < plan.size() || !running.empty()) {
+        while (int(running.size()) < slots && next < plan.size()) {
+            int slot = 0;
+            for (bool taken = true; taken; ++slot) {
+                taken = false;
+                for (const auto& r : running) taken = taken || r.second.slot == slot;
+                if (!taken) break;
+            }
+            running.push_back({next, folder.start(scenario, plan[next].where, slot, LimitSeconds())});
+            ++next;
+        }
+        // The first of the running programs to end (or to run out of time) is read.
+        std::vector<HANDLE> handles;
+        for (const auto& r : running)
+            if (r.second.process) handles.push_back(r.second.process);
+        if (!handles.empty()) WaitForMultipleObjects(DWORD(handles.size()), handles.data(), FALSE, 500);
+        for (size_t i = 0; i < running.size(); ++i) {
+            injection::Launch& launch = running[i].second;
+            const bool over = !launch.process || WaitForSingleObject(launch.process, 0) == WAIT_OBJECT_0 ||
+                              LONG(GetTickCount() - launch.deadline) >= 0;
+            if (!over) continue;
+            const Site& site = plan[running[i].first];
+            const Outcome o = folder.finish(launch);
+            seconds += o.seconds;
+            const std::vector<std::string> problems = Check(scenario, o, o.has("fail") ? &site : nullptr);
+            if (!o.has("fail")) ++notReached;
+            if (problems.empty()) ++survived;
+            lines[running[i].first] = Describe(name, site, o, problems);
+            for (const std::string& p : problems)
+                ADD_FAILURE() << name << ": " << site.kind << " at " << site.where << " (" << site.function
+                              << ") failed: " << p;
+            running.erase(running.begin() + long(i));
+            --i;
+        }
+    }
+    for (const std::string& line : lines) Write(line);
+    const size_t left = sites.size() - plan.size();
+    const std::string summary =
+        name + ": " + std::to_string(sites.size()) + " call sites reached, " + std::to_string(plan.size()) +
+        " made to fail" + (left ? " (" + std::to_string(left) + " whose code an earlier scenario failed)" : "") + ", " +
+        std::to_string(survived) + " survived" +
+        (notReached ? " (" + std::to_string(notReached) + " not reached again)" : "") + ", " +
+        std::to_string(int(seconds)) + " s of runs";
+    Write("== " + summary);
+    std::printf("[injection] %s\n", summary.c_str());
+    std::fflush(stdout);
+}
+
+// The programs on the application frame first, then the game (whose own code is what is left).
+TEST(FailureInjection, TransitionsSample) { RunScenario("transitions"); }
+TEST(FailureInjection, PartsSample) { RunScenario("parts_sample"); }
+TEST(FailureInjection, ParticlesSample) { RunScenario("particles"); }
+TEST(FailureInjection, TransitionFrames) { RunScenario("transition_frames"); }
+TEST(FailureInjection, Game) { RunScenario("game"); }
+
+} // namespace
