@@ -401,11 +401,36 @@ void RunScenario(const std::string& name)
     std::fflush(stdout);
 }
 
+// One run of a scenario with the first call of a kind failed, checked as every run is.
+void RunOnce(const std::string& name, const std::string& kind)
+{
+    const Scenario& scenario = Find(name);
+    ProgramFolder& folder = Folder();
+    ASSERT_TRUE(folder.error().empty()) << folder.error();
+    const Outcome o = folder.run(scenario, kind, LimitSeconds());
+    const std::vector<ReportLine> failed = o.lines("fail");
+    ASSERT_EQ(failed.size(), 1u) << kind << " was not reached\n" << o.output;
+    Site site{kind, failed[0].size() > 2 ? failed[0][2] : "", ""};
+    for (const Site& s : SitesOf(o))
+        if (s.where == site.where) site.function = s.function;
+    const std::vector<std::string> problems = Check(scenario, o, &site);
+    Write(Describe(name, site, o, problems));
+    for (const std::string& p : problems) ADD_FAILURE() << name << ": " << kind << " at " << site.function << ": " << p;
+}
+
 // The programs on the application frame first, then the game (whose own code is what is left).
 TEST(FailureInjection, TransitionsSample) { RunScenario("transitions"); }
 TEST(FailureInjection, PartsSample) { RunScenario("parts_sample"); }
 TEST(FailureInjection, ParticlesSample) { RunScenario("particles"); }
 TEST(FailureInjection, TransitionFrames) { RunScenario("transition_frames"); }
 TEST(FailureInjection, Game) { RunScenario("game"); }
+
+// A render device that did not start is released all the same: nothing of Direct3D outlives
+// the game (a device left to the end of the process can crash Wine's exit).
+TEST(FailureInjection, GameReleasesARenderDeviceThatDidNotStart)
+{
+    RunOnce("game", "CreateDevice");
+    RunOnce("game", "CreateVertexShader");
+}
 
 } // namespace
