@@ -17,6 +17,7 @@ struct Scenario {
     std::string arguments;             // command line after the program name
     std::string drive;                 // "game": the stand-in presses the game's keys
     std::vector<std::string> modules;  // modules whose call sites count (copy names)
+    bool matrixOnly = false;           // run only for the full matrix (PELMORA_INJECTION_FULL=1)
 };
 
 // One line of the report, split at its tabs.

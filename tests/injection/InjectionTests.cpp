@@ -6,10 +6,15 @@
 // crash, report the failure the way the program reports such a failure (log lines, message
 // boxes, exit codes and messages) and leave no Direct3D object behind.
 //
-// The ctest run tries each call site once across the scenarios (a site that an earlier
-// scenario already failed is left out); PELMORA_INJECTION_FULL=1 tries every site of every
-// scenario (tools/injection-matrix.sh). PELMORA_INJECTION_SCENARIOS=game,particles picks
-// scenarios. The report of each run is in injection-report.txt of the test's working folder.
+// The ctest run fails each call kind in each function once, in the first scenario that reaches
+// it (start failures once for the game and once for the programs on the application frame,
+// which report them differently). PELMORA_INJECTION_FULL=1 fails every call site of every
+// scenario (tools/injection-matrix.sh); PELMORA_INJECTION_CALL=2 fails the second call made
+// from each site instead of the first (sites called only once are left out), which reaches
+// what later frames do with a failure. PELMORA_INJECTION_SCENARIOS=game,particles picks
+// scenarios, PELMORA_INJECTION_SLOTS how many runs go at once (2), PELMORA_INJECTION_LIMIT the
+// seconds after which a run counts as hung (60). Every run's line is in injection-report.txt
+// in the test's working folder.
 #include "InjectionRun.h"
 #include <gtest/gtest.h>
 #include <cstdio>
@@ -35,6 +40,13 @@ std::string Env(const char* name)
 }
 
 bool FullMatrix() { return Env("PELMORA_INJECTION_FULL") == "1"; }
+
+// Which call from each site fails (1: the first).
+int CallToFail()
+{
+    const int n = std::atoi(Env("PELMORA_INJECTION_CALL").c_str());
+    return n > 1 ? n : 1;
+}
 
 // How long one run may take before it counts as hung (PELMORA_INJECTION_LIMIT seconds; 60).
 double LimitSeconds()
@@ -64,6 +76,9 @@ const std::vector<Scenario>& Scenarios()
         // samples' and is not counted here.
         {"transition_frames", "transition_frames.exe", "inj_transition_frames.exe", "--frames 8", "",
          {"PelmoraEffects.dll"}},
+        // What neither the game nor the samples reach: the skin and vertex cache managers, fonts,
+        // shaders, a reset, the mesh parts and the grid, on PelmoraParts' device.
+        {"engine_frames", "engine_frames.exe", "inj_engine_frames.exe", "--frames 5", "", {"PelmoraParts.dll"}, true},
     };
     return list;
 }
@@ -71,7 +86,8 @@ const std::vector<Scenario>& Scenarios()
 ProgramFolder& Folder()
 {
     static ProgramFolder folder;
-    static bool prepared = folder.prepare(Scenarios(), 2);
+    static const int slots = std::atoi(Env("PELMORA_INJECTION_SLOTS").c_str());
+    static bool prepared = folder.prepare(Scenarios(), slots > 0 ? slots : 2);
     EXPECT_TRUE(prepared) << folder.error();
     return folder;
 }
@@ -82,13 +98,18 @@ struct Site {
     std::string kind;     // call kind, e.g. "CreateVertexBuffer"
     std::string where;    // "PelmoraParts.dll+0x1a2b"
     std::string function; // the function that makes the call
+    int calls = 0;        // calls made from it in the run
+    int call = 1;         // which of its calls fails
 };
 
 std::vector<Site> SitesOf(const Outcome& o)
 {
     std::vector<Site> sites;
     for (const ReportLine& l : o.lines("site"))
-        if (l.size() >= 4) sites.push_back({l[1], l[2], l[3]});
+        if (l.size() >= 4) sites.push_back({l[1], l[2], l[3], 0});
+    for (const ReportLine& l : o.lines("calls"))
+        for (Site& s : sites)
+            if (l.size() > 3 && l[2] == s.where) s.calls = std::atoi(l[3].c_str());
     return sites;
 }
 
@@ -135,11 +156,23 @@ std::string Stacks(const Outcome& o)
 // ---- What every run must show ----
 
 // Failures that stop the render device from starting: its Direct3D object, its device and its
-// built-in vertex shader.
+// built-in vertex shader (the first vertex shader assembled and made from text).
 bool StopsTheStart(const Site& s)
 {
-    return (Contains(s.function, "OXED3D::Init(") && (s.kind == "Direct3DCreate9" || s.kind == "CreateDevice")) ||
-           Contains(s.function, "OXED3D::LoadVertexShader") || Contains(s.function, "PrepareShaderCode");
+    if (Contains(s.function, "OXED3D::Init(")) return s.kind == "Direct3DCreate9" || s.kind == "CreateDevice";
+    return s.call == 1 && ((s.kind == "D3DXAssembleShader" && Contains(s.function, "PrepareShaderCode")) ||
+                           (s.kind == "CreateVertexShader" && Contains(s.function, "OXED3D::LoadVertexShader")));
+}
+
+// The message boxes a failure at this site shows (caption: text): the mesh part that reports
+// its failures so.
+std::vector<std::string> ExpectedBoxes(const Site* s)
+{
+    if (s && Contains(s->function, "simpleMesh::init(")) {
+        if (s->kind == "D3DXLoadMeshFromXA") return {"SimpleMesh: Could not find mesh"};
+        if (s->kind == "D3DXCreateTextureFromFileA") return {"SimpleMesh: Could not find texture map"};
+    }
+    return {};
 }
 
 // The engine code the start failure of each kind yields.
@@ -175,6 +208,18 @@ void CheckCommon(const Outcome& o, std::vector<std::string>& problems)
 
 // The game: a start failure shows "init graphics..", writes its log lines and ends before the
 // main loop; any other failure leaves a game that plays, ends on Esc and shuts its device down.
+// The render device's own line for a start failure of the Direct3D object or device.
+void CheckStartLogLine(const Outcome& o, const Site& failed, std::vector<std::string>& problems)
+{
+    const std::string log = WithoutCarriageReturns(o.logDevice);
+    if (failed.kind == "Direct3DCreate9")
+        Problem(problems, Contains(log, "[OXED3DDEVICE]: virhe: Direct3DCreate9() luonti\n"),
+                "log_renderdevice.txt lacks \"virhe: Direct3DCreate9() luonti\"");
+    if (failed.kind == "CreateDevice")
+        Problem(problems, Contains(log, "[OXED3DDEVICE]: virhe: IDirect3D::CreateDevice() ep\xE4onnistui\n"),
+                "log_renderdevice.txt lacks \"virhe: IDirect3D::CreateDevice() ep\xE4onnistui\"");
+}
+
 void CheckGame(const Outcome& o, const Site* failed, std::vector<std::string>& problems)
 {
     const std::vector<std::string> boxes = Boxes(o);
@@ -185,13 +230,7 @@ void CheckGame(const Outcome& o, const Site* failed, std::vector<std::string>& p
         Problem(problems, main == "virhe: initGraphics()\n", "log_main.txt is not the line \"virhe: initGraphics()\": " + main);
         Problem(problems, Frames(o) == 0, "frames were drawn after a failed start");
         Problem(problems, o.exitCode == 0, "exit code " + std::to_string(o.exitCode) + " instead of 0");
-        if (failed->kind == "Direct3DCreate9")
-            Problem(problems, Contains(WithoutCarriageReturns(o.logDevice), "[OXED3DDEVICE]: virhe: Direct3DCreate9() luonti\n"),
-                    "log_renderdevice.txt lacks \"virhe: Direct3DCreate9() luonti\"");
-        if (failed->kind == "CreateDevice")
-            Problem(problems, Contains(WithoutCarriageReturns(o.logDevice),
-                                       "[OXED3DDEVICE]: virhe: IDirect3D::CreateDevice() ep\xE4onnistui\n"),
-                    "log_renderdevice.txt lacks \"virhe: IDirect3D::CreateDevice() ep\xE4onnistui\"");
+        CheckStartLogLine(o, *failed, problems);
         return;
     }
     Problem(problems, boxes.empty(), "unexpected message box: " + (boxes.empty() ? "" : boxes[0]));
@@ -208,14 +247,20 @@ void CheckGame(const Outcome& o, const Site* failed, std::vector<std::string>& p
 // runs all its frames.
 void CheckAppFrame(const Scenario& scenario, const Outcome& o, const Site* failed, std::vector<std::string>& problems)
 {
-    const std::vector<std::string> boxes = Boxes(o);
-    Problem(problems, boxes.empty(), "unexpected message box: " + (boxes.empty() ? "" : boxes[0]));
+    const std::vector<std::string> boxes = Boxes(o), expected = ExpectedBoxes(failed);
+    std::string shown, wanted;
+    for (const std::string& b : boxes) shown += " \"" + b + "\"";
+    for (const std::string& b : expected) wanted += " \"" + b + "\"";
+    Problem(problems, boxes == expected, "message boxes" + (shown.empty() ? " none" : shown) + " instead of" +
+                                             (wanted.empty() ? " none" : wanted));
     const bool shot = Contains(scenario.arguments, "--shot");
     if (failed && StopsTheStart(*failed) && scenario.name != "transition_frames") {
         Problem(problems, o.exitCode == 1, "exit code " + std::to_string(o.exitCode) + " instead of 1");
         Problem(problems, Contains(o.output, "PelmoraApp: the render device did not start") &&
                               Contains(o.output, "(" + StartCode(*failed)),
                 "no start failure message with " + StartCode(*failed) + ": " + o.output);
+        Problem(problems, Frames(o) == 0, "frames were drawn after a failed start");
+        CheckStartLogLine(o, *failed, problems);
         return;
     }
     if (failed && Contains(failed->function, "PelmoraApp::writeShot")) {
@@ -301,7 +346,9 @@ std::string Describe(const std::string& scenario, const Site& site, const Outcom
         line += "FAILED:";
         for (const std::string& p : problems) line += " " + p + ";";
     }
-    line += " (exit " + std::to_string(o.exitCode) + ", " + std::to_string(Frames(o)) + " frames";
+    char seconds[16];
+    std::snprintf(seconds, sizeof seconds, "%.1f s", o.seconds);
+    line += " (exit " + std::to_string(o.exitCode) + ", " + std::to_string(Frames(o)) + " frames, " + seconds;
     for (const std::string& b : Boxes(o)) line += ", box \"" + b + "\"";
     // A host's operation in which the failure happened, and what it answered.
     bool after = false;
@@ -321,6 +368,9 @@ void RunScenario(const std::string& name)
     const Scenario& scenario = Find(name);
     if (!Wanted(name)) {
         GTEST_SKIP() << "not among PELMORA_INJECTION_SCENARIOS";
+    }
+    if (scenario.matrixOnly && !FullMatrix()) {
+        GTEST_SKIP() << "in the full matrix only (PELMORA_INJECTION_FULL=1)";
     }
     ProgramFolder& folder = Folder();
     ASSERT_TRUE(folder.error().empty()) << folder.error();
@@ -342,9 +392,12 @@ void RunScenario(const std::string& name)
     for (const ReportLine& l : survey.lines("calls"))
         if (l.size() > 3) Write("   calls\t" + l[1] + "\t" + l[2] + "\t" + l[3]);
 
+    const int call = CallToFail();
     std::vector<Site> plan;
     for (const Site& site : sites)
-        if (FullMatrix() || AlreadyTried().insert(TriedKey(scenario, site)).second) plan.push_back(site);
+        if (site.calls >= call && (FullMatrix() || AlreadyTried().insert(TriedKey(scenario, site)).second))
+            plan.push_back(site);
+    const std::string suffix = call > 1 ? "#" + std::to_string(call) : "";
 
     // Runs share the machine, a few at a time.
     const int slots = folder.slots();
@@ -361,7 +414,7 @@ void RunScenario(const std::string& name)
                 for (const auto& r : running) taken = taken || r.second.slot == slot;
                 if (!taken) break;
             }
-            running.push_back({next, folder.start(scenario, plan[next].where, slot, LimitSeconds())});
+            running.push_back({next, folder.start(scenario, plan[next].where + suffix, slot, LimitSeconds())});
             ++next;
         }
         // The first of the running programs to end (or to run out of time) is read.
@@ -377,7 +430,9 @@ void RunScenario(const std::string& name)
             const Site& site = plan[running[i].first];
             const Outcome o = folder.finish(launch);
             seconds += o.seconds;
-            const std::vector<std::string> problems = Check(scenario, o, o.has("fail") ? &site : nullptr);
+            Site failed = site;
+            failed.call = call;
+            const std::vector<std::string> problems = Check(scenario, o, o.has("fail") ? &failed : nullptr);
             if (!o.has("fail")) ++notReached;
             if (problems.empty()) ++survived;
             lines[running[i].first] = Describe(name, site, o, problems);
@@ -390,9 +445,11 @@ void RunScenario(const std::string& name)
     }
     for (const std::string& line : lines) Write(line);
     const size_t left = sites.size() - plan.size();
+    const std::string which = call > 1 ? " made to fail at call " + std::to_string(call) : " made to fail";
+    const std::string leftOut = FullMatrix() ? " called fewer times" : " whose code an earlier scenario failed";
     const std::string summary =
-        name + ": " + std::to_string(sites.size()) + " call sites reached, " + std::to_string(plan.size()) +
-        " made to fail" + (left ? " (" + std::to_string(left) + " whose code an earlier scenario failed)" : "") + ", " +
+        name + ": " + std::to_string(sites.size()) + " call sites reached, " + std::to_string(plan.size()) + which +
+        (left ? " (" + std::to_string(left) + leftOut + ")" : "") + ", " +
         std::to_string(survived) + " survived" +
         (notReached ? " (" + std::to_string(notReached) + " not reached again)" : "") + ", " +
         std::to_string(int(seconds)) + " s of runs";
@@ -410,7 +467,8 @@ void RunOnce(const std::string& name, const std::string& kind)
     const Outcome o = folder.run(scenario, kind, LimitSeconds());
     const std::vector<ReportLine> failed = o.lines("fail");
     ASSERT_EQ(failed.size(), 1u) << kind << " was not reached\n" << o.output;
-    Site site{kind, failed[0].size() > 2 ? failed[0][2] : "", ""};
+    Site site{kind, failed[0].size() > 2 ? failed[0][2] : "", "", 0,
+              failed[0].size() > 3 ? std::atoi(failed[0][3].c_str()) : 1};
     for (const Site& s : SitesOf(o))
         if (s.where == site.where) site.function = s.function;
     const std::vector<std::string> problems = Check(scenario, o, &site);
@@ -424,6 +482,7 @@ TEST(FailureInjection, PartsSample) { RunScenario("parts_sample"); }
 TEST(FailureInjection, ParticlesSample) { RunScenario("particles"); }
 TEST(FailureInjection, TransitionFrames) { RunScenario("transition_frames"); }
 TEST(FailureInjection, Game) { RunScenario("game"); }
+TEST(FailureInjection, EngineFrames) { RunScenario("engine_frames"); }
 
 // A render device that did not start is released all the same: nothing of Direct3D outlives
 // the game (a device left to the end of the process can crash Wine's exit).

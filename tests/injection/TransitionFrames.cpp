@@ -1,9 +1,9 @@
 // Scenario host of the injection test: sets up the fade, the melt and the pixelate of
 // PelmoraEffects.dll on the application frame's device and draws two frames of each, then
 // calls their remaining operations once (the melt's and the pixelate's screen captures and
-// render-target switches). Each operation that answers with a result code has that result
-// written as a line "host <operation> <code>" into the injection report (and to stdout), so
-// that the test sees which operation a failure happened in and what it answered.
+// render-target switches). After each operation a line "host <operation> <code>" goes into the
+// injection report (and to stdout): its result code, 0 for those that answer none. The test
+// sees from it which operation a failure happened in and what that operation answered.
 //
 //   transition_frames.exe --frames 8     (the frame's scripted run: no message boxes)
 #include <windows.h>
@@ -91,10 +91,12 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int)
         fade.init(Width, Height, PictureA, PictureB, device, D3DFMT_X8R8G8B8);
         Result("fade.init", 0);
         melt.init(16, Width, Height, device, D3DFMT_X8R8G8B8);
-        melt.initPict1(PictureA, 0, false, device, D3DFMT_X8R8G8B8);
-        melt.initPict2(PictureB, 0, false, device, D3DFMT_X8R8G8B8);
-        melt.fillMode = 2;
         Result("melt.init", 0);
+        melt.initPict1(PictureA, 0, false, device, D3DFMT_X8R8G8B8);
+        Result("melt.initPict1", 0);
+        melt.initPict2(PictureB, 0, false, device, D3DFMT_X8R8G8B8);
+        Result("melt.initPict2", 0);
+        melt.fillMode = 2;
         Result("melt.SetPicture2", melt.SetPicture2(PictureB));
         pixelate.init(device, PictureA, true);
         Result("pixelate.init", 0);
@@ -104,6 +106,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int)
             switch (frame++) {
             case 0:
                 fade.RenderPict1ToFinalPicture(device);
+                Result("fade.RenderPict1ToFinalPicture", 0);
                 // fall through
             case 1:
                 Result("fade.RenderFinalPicture", fade.RenderFinalPicture(Width * Height / 4));
@@ -126,16 +129,21 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int)
             case 6:
                 Result("pixelate.PixelateBackBuffer", pixelate.PixelateBackBuffer(device, 3));
                 pixelate.CaptureBackBufferToSurface(device);
+                Result("pixelate.CaptureBackBufferToSurface", 0);
                 pixelate.CopyBackBuffeToSrc(device);
+                Result("pixelate.CopyBackBuffeToSrc", 0);
                 pixelate.SaveOldTarget(device);
+                Result("pixelate.SaveOldTarget", 0);
                 pixelate.RenderToSrc(device);
+                Result("pixelate.RenderToSrc", 0);
                 pixelate.RestoreOldTarget(device);
-                Result("pixelate.targets", 0);
+                Result("pixelate.RestoreOldTarget", 0);
                 break;
             default:
                 melt.CaptureScreenToSurf(device, melt.GetPict2());
+                Result("melt.CaptureScreenToSurf", 0);
                 melt.Reset(device);
-                Result("melt.capture", 0);
+                Result("melt.Reset", 0);
                 break;
             }
             return true;
