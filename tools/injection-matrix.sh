@@ -1,11 +1,11 @@
 #!/bin/bash
 # Failure injection, the full matrix: test_injection with every call site of every scenario made
 # to fail (the ctest run fails each call kind in each function once), first each site's first
-# call, then its second call (what a later frame does with a failure).
-#   tools/injection-matrix.sh [calls]      calls: which passes, default "1 2"
+# call, then its second, then the middle one of its calls (what later frames do with a failure).
+#   tools/injection-matrix.sh [calls]      calls: which passes, default "1 2 mid"
 # It builds test_injection and what it runs when needed, starts the test environment of the
 # build tree (cmake/test-env.sh), runs the passes and writes their reports into
-# <build>/injection/: matrix-call1.txt, matrix-call2.txt (one line per run: scenario, call kind,
+# <build>/injection/: matrix-call1.txt, -call2.txt, -callmid.txt (one line per run: scenario, call kind,
 # call site, function, and "survived" or what went wrong; the survey's call counts) and
 # matrix-summary.txt (the per-scenario lines). Exits non-zero when any run failed.
 #
@@ -15,7 +15,7 @@ if [ -z "${BASH_VERSION:-}" ]; then exec bash "$0" "$@"; fi
 set -u
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=$(cd "${PELMORA_BUILD:-$root/build}" && pwd) || { echo "no build tree"; exit 1; }
-calls="${1:-1 2}"
+calls="${1:-1 2 mid}"
 if [ "${PELMORA_SKIP_BUILD:-}" != 1 ]; then
   [ -f /work/wt/ccache-env.sh ] && . /work/wt/ccache-env.sh
   cmake --build "$build" --target test_injection -j2 >/dev/null || { echo "build failed"; exit 1; }

@@ -43,10 +43,10 @@ HRESULT WINAPI GetDeviceState(IDirectInputDevice8A* self, DWORD size, void* data
     if (g_step == Menu && StepOver(1, 50)) {
         key = DIK_U;
         Next(Playing, "U");
-    } else if (g_step == Playing && StepOver(3, 50)) {
+    } else if (g_step == Playing && StepOver(2, 50)) {
         key = DIK_SPACE;
         Next(GameOver, "Space");
-    } else if (g_step == GameOver && StepOver(2, 50)) {
+    } else if (g_step == GameOver && StepOver(1, 50)) {
         HWND window = InjectionState::get().deviceWindow();
         if (window) PostMessageA(window, WM_KEYDOWN, VK_ESCAPE, 0);
         Next(Done, "Esc");
