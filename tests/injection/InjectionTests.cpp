@@ -288,8 +288,7 @@ bool PassesUnchanged(const std::string& function)
     static const char* const prefixes[] = {"D3DXMatrix", "D3DXVec", "D3DXPlane", "D3DXQuaternion"};
     for (const char* p : prefixes)
         if (function.rfind(p, 0) == 0) return true;
-    return function == "D3DXSaveSurfaceToFileA" || function == "D3DXComputeNormals" ||
-           function == "D3DXGetImageInfoFromFileA";
+    return function == "D3DXSaveSurfaceToFileA" || function == "D3DXComputeNormals";
 }
 
 // ---- The report ----

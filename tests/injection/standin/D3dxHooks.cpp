@@ -104,6 +104,13 @@ HRESULT WINAPI HookCreateTextureFromFileExA(IDirect3DDevice9* device, const char
     return real(device, file, w, h, mips, usage, format, pool, filter, mipFilter, key, info, palette, texture);
 }
 
+HRESULT WINAPI HookGetImageInfoFromFileA(const char* file, D3DXIMAGE_INFO* info)
+{
+    REAL(D3DXGetImageInfoFromFileA);
+    if (FailThisCall("D3DXGetImageInfoFromFileA", RETURN_ADDRESS)) return kRefused;
+    return real(file, info);
+}
+
 HRESULT WINAPI HookLoadSurfaceFromFileA(IDirect3DSurface9* surface, const PALETTEENTRY* palette, const RECT* rect,
                                     const char* file, const RECT* source, DWORD filter, D3DCOLOR key,
                                     D3DXIMAGE_INFO* info)
@@ -187,6 +194,7 @@ const Entry kHooks[] = {
     {"D3DXCreateTextA", (void*)HookCreateTextA},
     {"D3DXCreateTextureFromFileA", (void*)HookCreateTextureFromFileA},
     {"D3DXCreateTextureFromFileExA", (void*)HookCreateTextureFromFileExA},
+    {"D3DXGetImageInfoFromFileA", (void*)HookGetImageInfoFromFileA},
     {"D3DXLoadSurfaceFromFileA", (void*)HookLoadSurfaceFromFileA},
     {"D3DXLoadSurfaceFromSurface", (void*)HookLoadSurfaceFromSurface},
     {"D3DXLoadMeshFromXA", (void*)HookLoadMeshFromXA},
