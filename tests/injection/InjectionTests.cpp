@@ -12,15 +12,14 @@
 // scenario (tools/injection-matrix.sh); PELMORA_INJECTION_CALL=2 fails the second call made
 // from each site instead of the first (sites called only once are left out), and
 // PELMORA_INJECTION_CALL=mid the middle one of a site's calls (sites called at least three
-// times), which reach what later frames do with a failure. PELMORA_INJECTION_SCENARIOS=game,particles picks
-// scenarios, PELMORA_INJECTION_SLOTS how many runs go at once (2), PELMORA_INJECTION_LIMIT the
-// seconds after which a run counts as hung (60). Every run's line is in injection-report.txt
-// in the test's working folder.
+// times), which reach what later frames do with a failure. PELMORA_INJECTION_SCENARIOS=game,
+// particles picks scenarios, PELMORA_INJECTION_SLOTS how many runs go at once (2),
+// PELMORA_INJECTION_LIMIT the seconds after which a run counts as hung (60). Every run's line
+// is in injection-report.txt in the test's working folder.
 #include "InjectionRun.h"
 #include <gtest/gtest.h>
 #include <cstdio>
 #include <cstdlib>
-#include <map>
 #include <set>
 #include <string>
 #include <vector>
@@ -31,7 +30,6 @@ using injection::Outcome;
 using injection::ProgramFolder;
 using injection::ReportLine;
 using injection::Scenario;
-
 
 std::string Env(const char* name)
 {
@@ -50,7 +48,6 @@ int CallToFail()
     const int n = std::atoi(Env("PELMORA_INJECTION_CALL").c_str());
     return n > 1 ? n : 1;
 }
-
 
 // How long one run may take before it counts as hung (PELMORA_INJECTION_LIMIT seconds; 60).
 double LimitSeconds()
