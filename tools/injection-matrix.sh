@@ -1,6 +1,6 @@
 #!/bin/bash
 # Failure injection, the full matrix: test_injection with every call site of every scenario made
-# to fail (the ctest run fails each call kind in each function once), first each site's first
+# to fail (the ctest run fails one call site of each function), first each site's first
 # call, then its second, then the middle one of its calls (what later frames do with a failure).
 #   tools/injection-matrix.sh [calls]      calls: which passes, default "1 2 mid"
 # It builds test_injection and what it runs when needed, starts the test environment of the

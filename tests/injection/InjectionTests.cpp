@@ -6,9 +6,9 @@
 // crash, report the failure the way the program reports such a failure (log lines, message
 // boxes, exit codes and messages) and leave no Direct3D object behind.
 //
-// The ctest run fails each call kind in each function once, in the first scenario that reaches
-// it (start failures once for the game and once for the programs on the application frame,
-// which report them differently). PELMORA_INJECTION_FULL=1 fails every call site of every
+// The ctest run fails the first call site of each function once, in the first scenario that
+// reaches it (each start failure once for the game and once for the programs on the
+// application frame, which report them differently). PELMORA_INJECTION_FULL=1 fails every call site of every
 // scenario (tools/injection-matrix.sh); PELMORA_INJECTION_CALL=2 fails the second call made
 // from each site instead of the first (sites called only once are left out), and
 // PELMORA_INJECTION_CALL=mid the middle one of a site's calls (sites called at least three
@@ -312,12 +312,12 @@ std::set<std::string>& AlreadyTried()
     return tried;
 }
 
-// What the ctest run fails once: a call kind in a function; a start failure once for the game
-// and once for the programs on the application frame, which report it differently.
+// What the ctest run fails once: a function's first call site; each start failure once for
+// the game and once for the programs on the application frame, which report them differently.
 std::string TriedKey(const Scenario& scenario, const Site& site)
 {
     const std::string family = scenario.drive == "game" ? "game " : "frame ";
-    return (StopsTheStart(site) ? family : std::string()) + site.kind + " " + site.function;
+    return StopsTheStart(site) ? family + site.kind + " " + site.function : site.function;
 }
 
 const Scenario& Find(const std::string& name)
@@ -468,7 +468,7 @@ void RunScenario(const std::string& name)
     const size_t left = sites.size() - plan.size();
     const std::string which = call == 0 ? " made to fail at their middle call"
                               : call > 1 ? " made to fail at call " + std::to_string(call) : " made to fail";
-    const std::string leftOut = FullMatrix() ? " called fewer times" : " whose code an earlier scenario failed";
+    const std::string leftOut = FullMatrix() ? " called fewer times" : " in functions already failed";
     const std::string summary =
         name + ": " + std::to_string(sites.size()) + " call sites reached, " + std::to_string(plan.size()) + which +
         (left ? " (" + std::to_string(left) + leftOut + ")" : "") + ", " +
