@@ -17,7 +17,6 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 build=$(cd "${PELMORA_BUILD:-$root/build}" && pwd) || { echo "no build tree"; exit 1; }
 calls="${1:-1 2 mid}"
 if [ "${PELMORA_SKIP_BUILD:-}" != 1 ]; then
-  [ -f /work/wt/ccache-env.sh ] && . /work/wt/ccache-env.sh
   cmake --build "$build" --target test_injection -j2 >/dev/null || { echo "build failed"; exit 1; }
 fi
 out="$build/injection"

@@ -73,6 +73,21 @@ const std::vector<Scenario>& Scenarios()
          {"inj_parts_sample.exe", "PelmoraGraf.dll", "PelmoraParts.dll", "PelmoraEffects.dll"}},
         {"particles", "particles.exe", "inj_particles.exe", "--frames 2 --shot inj_particles.png", "",
          {"inj_particles.exe", "PelmoraGraf.dll", "PelmoraParts.dll", "PelmoraEffects.dll"}},
+        // The samples with known numbers and the keyboard sample (no keys pressed: its frames only).
+        {"text", "text_sample.exe", "inj_text_sample.exe", "--frames 2 --shot inj_text.png", "",
+         {"inj_text_sample.exe", "PelmoraGraf.dll"}},
+        {"quads", "quads_sample.exe", "inj_quads_sample.exe", "--frames 2 --shot inj_quads.png", "",
+         {"inj_quads_sample.exe", "PelmoraGraf.dll"}},
+        {"static_buffer", "static_buffer_sample.exe", "inj_static_buffer_sample.exe",
+         "--frames 2 --shot inj_static_buffer.png", "", {"inj_static_buffer_sample.exe", "PelmoraGraf.dll", "PelmoraParts.dll"}},
+        {"shaders", "shaders_sample.exe", "inj_shaders_sample.exe", "--frames 2 --shot inj_shaders.png", "",
+         {"inj_shaders_sample.exe", "PelmoraGraf.dll"}},
+        {"camera", "camera_sample.exe", "inj_camera_sample.exe", "--frames 2 --shot inj_camera.png", "",
+         {"inj_camera_sample.exe", "PelmoraGraf.dll"}},
+        {"picking", "picking_sample.exe", "inj_picking_sample.exe", "--frames 2 --shot inj_picking.png", "",
+         {"inj_picking_sample.exe", "PelmoraGraf.dll"}},
+        {"keyboard", "keyboard.exe", "inj_keyboard.exe", "--frames 2 --shot inj_keyboard.png", "",
+         {"inj_keyboard.exe", "PelmoraGraf.dll"}},
         // The transitions' set-up and frames of every kind; the host's own start-up is the
         // samples' and is not counted here.
         {"transition_frames", "transition_frames.exe", "inj_transition_frames.exe", "--frames 8", "",
@@ -503,6 +518,13 @@ TEST(FailureInjection, TransitionsSample) { RunScenario("transitions"); }
 TEST(FailureInjection, PartsSample) { RunScenario("parts_sample"); }
 TEST(FailureInjection, ParticlesSample) { RunScenario("particles"); }
 TEST(FailureInjection, TransitionFrames) { RunScenario("transition_frames"); }
+TEST(FailureInjection, TextSample) { RunScenario("text"); }
+TEST(FailureInjection, QuadsSample) { RunScenario("quads"); }
+TEST(FailureInjection, StaticBufferSample) { RunScenario("static_buffer"); }
+TEST(FailureInjection, ShadersSample) { RunScenario("shaders"); }
+TEST(FailureInjection, CameraSample) { RunScenario("camera"); }
+TEST(FailureInjection, PickingSample) { RunScenario("picking"); }
+TEST(FailureInjection, KeyboardSample) { RunScenario("keyboard"); }
 TEST(FailureInjection, Game) { RunScenario("game"); }
 TEST(FailureInjection, EngineFrames) { RunScenario("engine_frames"); }
 
