@@ -8,6 +8,8 @@
 # it names at the end (build/demo/).
 # Environment: PELMORA_BUILD (build tree, default build/), PELMORA_DEMO_KEYS (key script),
 # PELMORA_DEMO_OUT (demo folder), PELMORA_SKIP_BUILD=1 (use the build tree as it is).
+# Bash is needed (the Wine environment, cmake/wine-env.sh): re-run by bash whatever shell started it.
+if [ -z "${BASH_VERSION:-}" ]; then exec bash "$0" "$@"; fi
 set -e
 root=$(cd "$(dirname "$0")/.." && pwd)
 build="${PELMORA_BUILD:-$root/build}"
@@ -18,19 +20,13 @@ if [ "${PELMORA_SKIP_BUILD:-}" != 1 ]; then
 fi
 
 export WINEPREFIX="${WINEPREFIX:-$HOME/.wine-pelmora}"
-export WINEDEBUG="${WINEDEBUG:--all}"
-export WINEDLLOVERRIDES="${WINEDLLOVERRIDES:-mscoree,mshtml=}"
-
-. "$root/cmake/wine-fonts.sh"
+. "$root/cmake/wine-env.sh"
+pelmora_wine_variables
 # make_prefix: creates the Wine prefix once, and on every start maps "Impact", the game's face,
-# which Debian does not ship, to the face cmake/wine-fonts.sh names (so that a prefix made
-# with an older mapping gets the current one).
+# which Debian does not ship (cmake/wine-env.sh).
 make_prefix() {
-  if [ ! -d "$WINEPREFIX" ]; then
-    echo "play.sh: creating the Wine prefix $WINEPREFIX (once, takes a few seconds)"
-    wineboot -i </dev/null >/dev/null 2>&1 || true
-  fi
-  map_impact_font || true
+  [ -d "$WINEPREFIX" ] || echo "play.sh: creating the Wine prefix $WINEPREFIX (once, takes a few seconds)"
+  pelmora_make_prefix
 }
 
 if [ -n "${DISPLAY:-}" ]; then
@@ -52,35 +48,18 @@ mkdir -p "$out/run" "$out/frames"
 run="$out/run"
 cp "$build/bin"/*.dds "$run"/
 
-xvfb_pid=""
 game_pid=""
 grabber_pid=""
 cleanup() {
   [ -n "$grabber_pid" ] && kill "$grabber_pid" 2>/dev/null
   [ -n "$game_pid" ] && kill "$game_pid" 2>/dev/null
-  wineserver -k >/dev/null 2>&1
-  [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null
+  pelmora_stop_env
 }
 trap cleanup EXIT
 trap 'exit 1' INT TERM
 
-# A private display: the first free number from 150 up (Xvfb's lock file makes the claim atomic).
-n=150
-while [ $n -lt 250 ]; do
-  if [ ! -e "/tmp/.X$n-lock" ] && [ ! -e "/tmp/.X11-unix/X$n" ]; then
-    Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp </dev/null >/dev/null 2>&1 &
-    xvfb_pid=$!
-    t=0
-    while [ ! -e "/tmp/.X11-unix/X$n" ] && kill -0 $xvfb_pid 2>/dev/null && [ $t -lt 100 ]; do
-      sleep 0.1; t=$((t + 1))
-    done
-    if [ -e "/tmp/.X11-unix/X$n" ] && kill -0 $xvfb_pid 2>/dev/null; then break; fi
-    kill $xvfb_pid 2>/dev/null; xvfb_pid=""
-  fi
-  n=$((n + 1))
-done
-[ -n "$xvfb_pid" ] || { echo "play.sh: Xvfb did not start" >&2; exit 1; }
-export DISPLAY=":$n"
+# A private display: the first free number from 150 up.
+pelmora_start_xvfb 150 100 || { echo "play.sh: Xvfb did not start" >&2; exit 1; }
 echo "play.sh: no X display; playing a demonstration game on a private display $DISPLAY"
 make_prefix
 

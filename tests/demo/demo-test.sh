@@ -114,7 +114,7 @@ check "log_renderdevice.txt beside the pictures" grep -q "oneTimeInit onnistui" 
 replacement=$(WINEPREFIX="$build/demo-wineprefix" WINEDEBUG=-all DISPLAY= \
   wine reg query 'HKCU\Software\Wine\Fonts\Replacements' /v Impact </dev/null 2>/dev/null | tr -d '\r')
 WINEPREFIX="$build/demo-wineprefix" wineserver -k >/dev/null 2>&1
-. "$src/cmake/wine-fonts.sh"
+. "$src/cmake/wine-env.sh"
 check "the prefix replaces Impact with $PELMORA_IMPACT_FACE" \
   sh -c 'echo "$1" | grep -q "Impact.*REG_SZ.*$2"' - "$replacement" "$PELMORA_IMPACT_FACE"
 
