@@ -30,11 +30,35 @@ if [ -x "$build/host/DemoPlanner" ]; then
   check "tools/demo-keys.txt is the planner's output" cmp -s "$work/planned.txt" "$keys"
 fi
 
+# The planner during play: its plan while the well is the one foreseen; a legal place for the
+# next piece when the first piece locked elsewhere (in the bottom row's left end instead of its
+# right end), whether or not the pieces locked are known; an error for cells of no piece.
+empty=$(printf '%0300d' 0)
+misplaced=$(printf '%0288d111100000000' 0)
+printf '%s\n' "plan 3 0 6,0 7,0 8,0 9,0 $empty" "plan 3 1 7,0 6,1 7,1 6,2 $misplaced" \
+  "plan 3 -1 7,0 6,1 7,1 6,2 $misplaced" "plan 3 1 1,1 1,2 2,2 3,3 $empty" |
+  "$build/host/DemoPlanner" --serve > "$work/served.txt" 2>&1
+sed -n 1p "$work/served.txt" | grep -q "^place 0 0 0 8,24 9,24 10,24 11,24 0 25 1 plan$"
+check "the planner answers the first piece of an empty well with its plan" test $? -eq 0
+legal() { # legal <answer>: four cells of piece 1 (kind 5) inside the well, off the locked
+  # blocks, one of them resting on a block or the floor
+  echo "$1" | awk -v well="$misplaced" '$1 != "place" || $2 != 1 || $3 != 5 { exit 1 }
+    { for (i = 5; i <= 8; i++) { split($i, p, ","); c = p[1]; r = p[2]
+        if (c < 0 || c > 11 || r < 0 || r > 24 || substr(well, r * 12 + c + 1, 1) == "1") exit 1
+        if (r == 24 || substr(well, (r + 1) * 12 + c + 1, 1) == "1") rests = 1 }
+      exit !rests }' || { echo "   $1"; return 1; }
+}
+check "after a misplaced piece the planner plans the next one again, legally" \
+  sh -c '[ "$(echo "$1" | cut -d" " -f12)" = replan ]' - "$(sed -n 2p "$work/served.txt")"
+check "... a place inside the well, off the locked blocks, resting" legal "$(sed -n 2p "$work/served.txt")"
+check "... also without the count of pieces locked" legal "$(sed -n 3p "$work/served.txt")"
+check "cells of no piece are refused" sh -c 'sed -n 4p "$1" | grep -q "^error"' - "$work/served.txt"
+
 # The prefix lives in the build tree and is kept between runs (making one takes a while). The
 # trace of every look, press and plan is kept beside the output.
 env -u DISPLAY WINEPREFIX="$build/demo-wineprefix" PELMORA_BUILD="$build" PELMORA_SKIP_BUILD=1 \
   PELMORA_DEMO_KEYS="$keys" PELMORA_DEMO_OUT="$out" PELMORA_DEMO_TRACE="$work/trace.txt" \
-  timeout 480 sh "$src/tools/play.sh" > "$work/play.txt" 2>&1
+  timeout 600 sh "$src/tools/play.sh" > "$work/play.txt" 2>&1
 rc=$?
 cat "$work/play.txt"
 check "play.sh without a display succeeds (exit code $rc)" test $rc -eq 0

@@ -132,7 +132,7 @@ void WriteScript(const std::vector<Placement>& plan)
         "key u 0.3 1.0\n"
         "until 320 220 000000 30 u\n"
         "shot start\n"
-        "play %d %d 300\n"
+        "play %d %d 420\n"
         "key space 1.0 1.0\n"
         "until 290 540 4e174e 30 space\n"
         "shot game-over\n"

@@ -87,7 +87,7 @@ SPLIT_AWK='
 #   turn <n> | left <n> | right <n>
 #                    what the piece needs: n turns, or n columns (then 1 if the piece's cells
 #                    lie against the wall on that side, where it cannot go further)
-#   drop             turned and moved above its cells: Down drops it there
+#   drop <rows>      turned and moved above its cells, <rows> above them: Down drops it there
 #   placed           in its cells, waiting for the fall step that locks it
 #   passed           below its cells' top row without lying in them: it can no longer get
 #                    there, and Down puts it down where it is
@@ -136,7 +136,7 @@ function shape(n, c, r,   i, j, k, t, out, minc, minr) {
   else if (got != want) { k = turns(n, fc, fr); print "turn", (k ? k : 1), sig, left }
   else if (left < wantleft) print "right", wantleft - left, sig, left, (wantright == 11)
   else if (left > wantleft) print "left", left - wantleft, sig, left, (wantleft == 0)
-  else print "drop", 0, sig, left
+  else print "drop", wanttop - top, sig, left
 }'
 
 # The locked blocks with four cells added and every completed row removed (rows above move
@@ -166,6 +166,21 @@ press() {
 }
 
 # ---- one piece ----
+# A drop (Down) that a second key read saw too would drop the next piece as well, straight down
+# from where it appears: the drop locks the piece at once when the game's fall step comes in
+# the same frame, and the next read sees a new piece. A press ends well before the next read
+# while the machine keeps up with the game; on a loaded machine (frames of 250 ms and more, the
+# game falling a row a frame) the key can reach the game late, and the piece is left to fall
+# by itself. Neither is worth it for a piece a row above its place.
+drop_frame_ms=250
+# falls: waits, without looking, until the piece locks (the score grows) or 10 s pass.
+falls() {
+  local t0
+  t0=$(now_ms)
+  while keys wait 1 && [ "$k_score" = "$p_score" ] && [ $(( $(now_ms) - t0 )) -lt 10000 ]; do :; done
+  look
+}
+
 # steer: steers the falling piece into p_cells above p_locked and drops it. Returns 0 once it
 # locked (the score grew, or the locked blocks changed), 1 after 60 s without that.
 steer() {
@@ -185,7 +200,10 @@ steer() {
       # Against the wall, one frame more: the wall stops the piece.
       left) steps=$arg; [ "${5:-0}" = 1 ] && steps=$((steps + 1)); press Left "$steps" ;;
       right) steps=$arg; [ "${5:-0}" = 1 ] && steps=$((steps + 1)); press Right "$steps" ;;
-      drop|passed) press Down 1 ;;
+      drop|passed)
+        if [ "$k_frame" -lt "$drop_frame_ms" ] && [ "$arg" -ge 2 ]; then press Down 1
+        else falls; fi ;;
+      placed|rests) falls ;;
       *) keys wait 1; look ;;
     esac
   done
