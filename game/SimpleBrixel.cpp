@@ -6,6 +6,7 @@
 #include <cstdio>
 #include "OXED3D.h"
 #include "OXEResult.h"
+#include "LibraryLoader.h"
 #include "OXEInputDevice.h"
 #include "OXEAudioDevice.h"
 #include "GameState.h"
@@ -73,12 +74,13 @@ struct LibraryMessages {
     const char* factoryCaption;   // its caption
 };
 
-// Loads one library and calls its factory with the address of the record's device pointer.
+// Loads one library (from the program's folder or the system folder) and calls its factory with
+// the address of the record's device pointer.
 // 0, or 0x80004005 after showing the matching message box.
 template <class Device>
 static HRESULT LoadDeviceLibrary(DeviceLibrary<Device>& lib, const LibraryMessages& m)
 {
-    lib.library = LoadLibraryA(m.file);
+    lib.library = LoadLibraryFromProgramFolder(m.file);
     if (!lib.library) {
         ErrorBox(nullptr, m.notLoaded, m.notLoadedCaption);
         return OXE_PLATFORM_FAIL;
@@ -372,6 +374,10 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
         app.renderDevice->ReleaseVertexDeclarations();
         ReleaseRenderDeviceOf(*app.renderLib);
         OXESetCurrentRenderDevice(nullptr);
+    } else if (app.renderLib) {
+        // A render device whose Init failed still holds what it made before the failure (its
+        // Direct3D object, perhaps its device and managers): it is released the same way.
+        ReleaseRenderDeviceOf(*app.renderLib);
     }
     app.renderDevice = nullptr;
     app.audioDevice = nullptr;

@@ -3,20 +3,13 @@
 #include "OXERenderDevice.h"
 #include "VertexCache.h"
 #include "OXEResult.h"
+#include "OXEColorByte.h"
+#include "OXEGrowList.h"
 #include <algorithm>
 #include <cstdarg>
 #include <cstdlib>
 #include <cstring>
 #include <new>
-
-// Engine render modes the draws tell apart (the render device keeps the current one).
-static const int kModePoints = 7;
-static const int kModeLineList = 8;
-static const int kModeLineStrip = 10;
-static const int kModeSolid = 11;
-
-// Buffer lists grow by this many records whenever one is added at a multiple of it.
-static const UINT kGrowStep = 50;
 
 // The most primitives the device draws in one call (its MaxPrimitiveCount); 0 when unknown.
 // Direct3D itself does not check counts against it, and a count beyond it reads vertex data
@@ -34,15 +27,6 @@ static bool DrawableCounts(IDirect3DDevice9* device, UINT vertexCount, UINT inde
 {
     const UINT most = MaxPrimitives(device);
     return vertexCount <= most && indexCount / 2 <= most;
-}
-
-template <typename T> static bool GrowList(T*& list, UINT count)
-{
-    if (count % kGrowStep != 0) return true;
-    T* grown = static_cast<T*>(realloc(list, sizeof(T) * (size_t(count) + kGrowStep)));
-    if (!grown) return false;
-    list = grown;
-    return true;
 }
 
 OXED3DVCManager::OXED3DVCManager(IDirect3DDevice9* device, OXERenderDevice* renderDevice,
@@ -184,7 +168,7 @@ HRESULT OXED3DVCManager::FlushVertexKind(UINT kind)
 // plain material of the wire colour; then the skin's alpha states.
 void OXED3DVCManager::ApplySkin(const SkinRecord& skin, bool shaders, bool disableStage1)
 {
-    if (m_pRenderDevice->GetRenderMode() == kModeSolid) {
+    if (m_pRenderDevice->GetRenderMode() == OXE_RENDER_SOLID) {
         const D3DMATERIAL9 material = m_pSkinMan->GetMaterialRecord(skin.material);
         if (!shaders) {
             m_pDevice->SetMaterial(&material);
@@ -281,7 +265,7 @@ HRESULT OXED3DVCManager::CreateStaticBuffer(UINT kind, UINT skinId, UINT vertexC
 {
     if (!outId) return OXE_INVALIDPARAM;
     if (m_nNumStaticBuffers >= kMaxBuffers) return OXE_OUTOFMEMORY;
-    if (!GrowList(m_pStaticBuffers, m_nNumStaticBuffers)) return OXE_OUTOFMEMORY;
+    if (!OXEGrowList(m_pStaticBuffers, m_nNumStaticBuffers)) return OXE_OUTOFMEMORY;
     if (kind >= OXE_VERTEX_KIND_COUNT) return OXE_INVALIDID;
     if (!vertices || (indexCount > 0 && !indices)) return OXE_INVALIDPARAM;
     // Counts past one draw of the device are refused before any of the data is read.
@@ -323,7 +307,7 @@ HRESULT OXED3DVCManager::CreateIndexBuffer(UINT indexCount, const WORD* indices,
     if (!outId || !indices || indexCount == 0) return OXE_INVALIDPARAM;
     if (!DrawableCounts(m_pDevice, 0, indexCount)) return OXE_INVALIDPARAM;
     if (m_nNumIndexBuffers >= kMaxBuffers) return OXE_OUTOFMEMORY;
-    if (!GrowList(m_pIndexBuffers, m_nNumIndexBuffers)) return OXE_OUTOFMEMORY;
+    if (!OXEGrowList(m_pIndexBuffers, m_nNumIndexBuffers)) return OXE_OUTOFMEMORY;
     IndexBufferRecord ib;
     ib.indexCount = indexCount;
     ib.triangleCount = indexCount / 3;
@@ -446,17 +430,17 @@ HRESULT OXED3DVCManager::RenderStaticBuffer(UINT id)
     ApplyStaticFlags();
 
     const UINT vc = sb.vertexCount;
-    if (mode == kModePoints) return m_pDevice->DrawPrimitive(D3DPT_POINTLIST, 0, vc);
+    if (mode == OXE_RENDER_POINTS) return m_pDevice->DrawPrimitive(D3DPT_POINTLIST, 0, vc);
     if (sb.indexed) {
-        if (mode == kModeLineList)
+        if (mode == OXE_RENDER_LINES)
             return m_pDevice->DrawIndexedPrimitive(D3DPT_LINELIST, 0, 0, vc, 0, sb.indexCount / 2);
-        if (mode == kModeLineStrip)
+        if (mode == OXE_RENDER_LINESTRIP)
             return m_pDevice->DrawIndexedPrimitive(D3DPT_LINESTRIP, 0, 0, vc, 0,
                                                    StripSegments(vc, sb.indexCount));
         return m_pDevice->DrawIndexedPrimitive(D3DPT_TRIANGLELIST, 0, 0, vc, 0, sb.primitiveCount);
     }
-    if (mode == kModeLineList) return m_pDevice->DrawPrimitive(D3DPT_LINELIST, 0, vc / 2);
-    if (mode == kModeLineStrip) return m_pDevice->DrawPrimitive(D3DPT_LINESTRIP, 0, vc ? vc - 1 : 0);
+    if (mode == OXE_RENDER_LINES) return m_pDevice->DrawPrimitive(D3DPT_LINELIST, 0, vc / 2);
+    if (mode == OXE_RENDER_LINESTRIP) return m_pDevice->DrawPrimitive(D3DPT_LINESTRIP, 0, vc ? vc - 1 : 0);
     return m_pDevice->DrawPrimitive(D3DPT_TRIANGLELIST, 0, sb.primitiveCount);
 }
 
@@ -484,10 +468,10 @@ HRESULT OXED3DVCManager::RenderStaticBufferWithIndices(UINT id, UINT indexBuffer
     ApplyStaticFlags();
 
     const UINT vc = sb.vertexCount;
-    if (mode == kModePoints) return m_pDevice->DrawPrimitive(D3DPT_POINTLIST, 0, vc);
-    if (mode == kModeLineList)
+    if (mode == OXE_RENDER_POINTS) return m_pDevice->DrawPrimitive(D3DPT_POINTLIST, 0, vc);
+    if (mode == OXE_RENDER_LINES)
         return m_pDevice->DrawIndexedPrimitive(D3DPT_LINELIST, 0, 0, vc, 0, ib.indexCount / 2);
-    if (mode == kModeLineStrip)
+    if (mode == OXE_RENDER_LINESTRIP)
         return m_pDevice->DrawIndexedPrimitive(D3DPT_LINESTRIP, 0, 0, vc, 0,
                                                StripSegments(vc, ib.indexCount));
     return m_pDevice->DrawIndexedPrimitive(D3DPT_TRIANGLELIST, 0, 0, vc, 0, ib.triangleCount);
@@ -508,18 +492,18 @@ HRESULT OXED3DVCManager::RenderStaticBufferRange(UINT id, UINT skinId, UINT firs
     if (!sb.indexed) return OXE_FAIL;
 
     // The range must lie inside the buffer's vertices and indices.
-    unsigned long long indicesNeeded = mode == kModeLineList    ? 2ull * primitiveCount
-                                       : mode == kModeLineStrip ? primitiveCount + 1ull
-                                                                : 3ull * primitiveCount;
-    if (mode == kModePoints) indicesNeeded = 0;
+    unsigned long long indicesNeeded = mode == OXE_RENDER_LINES       ? 2ull * primitiveCount
+                                       : mode == OXE_RENDER_LINESTRIP ? primitiveCount + 1ull
+                                                                      : 3ull * primitiveCount;
+    if (mode == OXE_RENDER_POINTS) indicesNeeded = 0;
     if (vertexCount > sb.vertexCount || firstIndex + indicesNeeded > sb.indexCount)
         return OXE_INVALIDPARAM;
     ApplyStaticFlags();
 
-    if (mode == kModePoints) return m_pDevice->DrawPrimitive(D3DPT_POINTLIST, 0, vertexCount);
-    const D3DPRIMITIVETYPE type = mode == kModeLineList    ? D3DPT_LINELIST
-                                  : mode == kModeLineStrip ? D3DPT_LINESTRIP
-                                                           : D3DPT_TRIANGLELIST;
+    if (mode == OXE_RENDER_POINTS) return m_pDevice->DrawPrimitive(D3DPT_POINTLIST, 0, vertexCount);
+    const D3DPRIMITIVETYPE type = mode == OXE_RENDER_LINES       ? D3DPT_LINELIST
+                                  : mode == OXE_RENDER_LINESTRIP ? D3DPT_LINESTRIP
+                                                                 : D3DPT_TRIANGLELIST;
     return m_pDevice->DrawIndexedPrimitive(type, 0, 0, vertexCount, firstIndex, primitiveCount);
 }
 
@@ -587,14 +571,6 @@ HRESULT OXED3DVCManager::RenderLines(UINT kind, UINT vertexCount, const void* ve
     return FAILED(hr) ? OXE_FAIL : OXE_OK;
 }
 
-// A colour channel 0..1 as a byte: times 255, truncated, low 8 bits kept.
-static DWORD ChannelByte(float value)
-{
-    const float scaled = value * 255.0f;
-    if (!(scaled > -2147483648.0f && scaled < 2147483647.0f)) return 0;
-    return DWORD(int(scaled)) & 0xFF;
-}
-
 HRESULT OXED3DVCManager::RenderLine(const float* start, const float* end, const D3DCOLORVALUE* color)
 {
     if (!color || !start || !end) return OXE_INVALIDPARAM;
@@ -602,8 +578,8 @@ HRESULT OXED3DVCManager::RenderLine(const float* start, const float* end, const 
     InvalidateStates();
     m_pRenderDevice->EnableShaders(false);
 
-    const DWORD packed = ChannelByte(color->a) << 24 | ChannelByte(color->r) << 16 |
-                         ChannelByte(color->g) << 8 | ChannelByte(color->b);
+    const DWORD packed = OXEColorByte(color->a) << 24 | OXEColorByte(color->r) << 16 |
+                         OXEColorByte(color->g) << 8 | OXEColorByte(color->b);
     OXEVertexLit line[2] = {{start[0], start[1], start[2], packed, 0.0f, 0.0f},
                             {end[0], end[1], end[2], packed, 0.0f, 0.0f}};
     SetImmediateMaterial(*color);
