@@ -227,11 +227,11 @@ sync_piece() {
     [ -n "$w_bits" ] && [ "$score" = "$before" ] || continue
     set -- $(echo "$w_bits" | awk "$SPLIT_AWK")
     [ "${1:-}" = piece ] || { trace "sync: ${1:-nothing}"; keys wait 1; continue; }
-    if [ -n "${p_locked:-}" ] && [ "$6" = "$p_locked" ] && [ "$score" = "$p_score" ]; then continue; fi
+    if [ -n "${p_locked:-}" ] && [ "$6" = "$p_locked" ] && [ "$score" = "$p_score" ]; then keys wait 1; continue; fi
     n=$(ones "$6")
     d=$(( score / 5 - n ))
     if [ $((score % 5)) -ne 0 ] || [ $d -lt 0 ] || [ $((d % 32)) -ne 0 ]; then
-      trace "sync: score $score does not fit $n locked cells"; continue
+      trace "sync: score $score does not fit $n locked cells"; keys wait 1; continue
     fi
     s_cells="$2 $3 $4 $5" s_locked="$6" s_score=$score s_rows=$((d / 32))
     s_locks=$(( (score - 100 * s_rows) / 20 ))
