@@ -155,11 +155,12 @@ trace() {
 until_near 320 220 4e174e 60
 
 # GIF frames, grabbed in the background while the script plays (at most 400, one every half
-# second or so: the whole demonstration game).
+# second or so: the whole demonstration game), at half size, 8 bits a channel and uncompressed
+# (MIFF, about 600 kB each), so that making the GIF at the end reads them at once.
 (
   i=0
-  while [ $i -lt 400 ]; do
-    shot "$out/frames/$(printf '%03d' $i).png" 2>/dev/null
+  while [ $i -lt 400 ] && [ ! -e "$out/frames.stop" ]; do
+    import -window root -crop "$crop" +repage -resize 50% -depth 8 "$out/frames/$(printf '%03d' $i).miff" 2>/dev/null
     i=$((i + 1)); sleep 0.4
   done
 ) &
@@ -181,7 +182,8 @@ while read -r cmd a b c rest; do
 done < "$steps_file"
 shots=$(ls "$out"/*.png 2>/dev/null | wc -l)
 
-kill $grabber_pid 2>/dev/null; wait $grabber_pid 2>/dev/null; grabber_pid=""
+# The grabber ends after the frame it is grabbing.
+touch "$out/frames.stop"; wait $grabber_pid 2>/dev/null; grabber_pid=""; rm -f "$out/frames.stop"
 # The game leaves on Esc; if the script did not end it, close it.
 t=0
 while kill -0 $game_pid 2>/dev/null && [ $t -lt 20 ]; do sleep 0.5; t=$((t + 1)); done
@@ -195,9 +197,7 @@ game_pid=""
 
 frames=$(ls "$out/frames" | wc -l)
 if [ "$frames" -gt 0 ]; then
-  # Halved one by one first: a few hundred full frames at once exceed ImageMagick's limits.
-  mogrify -resize 50% "$out/frames"/*.png
-  convert -delay 50 -loop 0 "$out/frames"/*.png -layers Optimize "$out/demo.gif"
+  convert -delay 50 -loop 0 "$out/frames"/*.miff -layers Optimize "$out/demo.gif"
 fi
 rm -rf "$out/frames"
 cp "$run/log_main.txt" "$run/log_renderdevice.txt" "$out"/ 2>/dev/null
