@@ -3,7 +3,8 @@
 # targets named.
 #   sh tools/build.sh            everything
 #   sh tools/build.sh play       what playing needs (the game, its five libraries, the images
-#                                and the demonstration's planner), as tools/play.sh does
+#                                and the demonstration's planner and key presser), as
+#                                tools/play.sh does
 set -e
 root=$(cd "$(dirname "$0")/.." && pwd)
 build="${PELMORA_BUILD:-$root/build}"

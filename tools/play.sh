@@ -1,7 +1,7 @@
 #!/bin/sh
 # Installs what is missing, builds what playing needs (the game, its five libraries, the
-# generated images and the demonstration's planner: the CMake target `play`) and starts
-# SimpleBrixel under Wine.
+# generated images and the demonstration's planner and key presser: the CMake target `play`)
+# and starts SimpleBrixel under Wine.
 #   sh tools/play.sh
 # With an X display ($DISPLAY set) it opens the game window on it, for you to play.
 # Without one it plays a demonstration game by itself on a private Xvfb display, with real key
