@@ -114,25 +114,32 @@ well_rows() { # well_rows <png>
       bit[xy[2] * 12 + xy[1]] = (c[1] > 150 || c[2] > 90 || c[3] > 70) }
       END { for (r = 0; r < 25; r++) { s = ""; for (col = 0; col < 12; col++) s = s (bit[r * 12 + col] ? 1 : 0); print s } }'
 }
-moved_down() { # moved_down <before png> <after png> <first> <last>: after the clear, those rows
-  # hold what lay above them before it
+moved_down() { # moved_down <before png> <after png> <first> <last> <column,row>...: after the
+  # clear, those rows hold what lay above them before it, with the cells the completing piece
+  # locked in (the shot before shows it still at the top)
   n=$(( $4 - $3 + 1 ))
-  a=$(well_rows "$1" | sed -n "$(( $3 - n + 1 )),$(( $4 - n + 1 ))p")
-  b=$(well_rows "$2" | sed -n "$(( $3 + 1 )),$(( $4 + 1 ))p")
-  [ "$a" = "$b" ] || { echo "   before, rows $(( $3 - n ))..$(( $4 - n )): $a; after, rows $3..$4: $b" | tr '\n' ' '; echo; return 1; }
+  m_before="$1" m_after="$2" m_first=$3 m_last=$4
+  shift 4
+  a=$(well_rows "$m_before" | awk -v cells="$*" 'BEGIN { m = split(cells, c, " ")
+        for (i = 1; i <= m; i++) { split(c[i], p, ","); put[p[2] + 1, p[1] + 1] = 1 } }
+      { s = ""; for (col = 1; col <= 12; col++) s = s (((NR, col) in put) ? 1 : substr($0, col, 1)); print s }' |
+    sed -n "$(( m_first - n + 1 )),$(( m_last - n + 1 ))p")
+  b=$(well_rows "$m_after" | sed -n "$(( m_first + 1 )),$(( m_last + 1 ))p")
+  [ "$a" = "$b" ] || { echo "   before, rows $(( m_first - n ))..$(( m_last - n )) with the piece: $a; after, rows $m_first..$m_last: $b" | tr '\n' ' '; echo; return 1; }
 }
-# Each clear the demonstration showed (clears.txt: its first and last row, and "top" when they
-# were the top of the stack as planned): the shot before the piece that completes the rows
-# shows them nearly full (a piece fills at most four cells of a row), the shot after them shows
-# in them what lay above them, which for rows at the top of the stack is nothing.
+# Each clear the demonstration showed (clears.txt: its first and last row, "top" when they
+# were the top of the stack as planned, and the cells of the piece that completed them): the
+# shot before the piece that completes the rows shows them nearly full (a piece fills at most
+# four cells of a row), the shot after them shows in them what lay above them, with that piece's
+# cells there, which for rows at the top of the stack is nothing.
 clears=0
 top=0
-while read -r first last kind; do
+while read -r first last kind cells; do
   [ -n "$first" ] || continue
   clears=$((clears + 1))
   check "before-clear-$clears.png: rows $first..$last nearly full" rows_hold "$out/before-clear-$clears.png" $first $last 8 11
   check "after-clear-$clears.png: rows $first..$last hold what lay above them" \
-    moved_down "$out/before-clear-$clears.png" "$out/after-clear-$clears.png" $first $last
+    moved_down "$out/before-clear-$clears.png" "$out/after-clear-$clears.png" $first $last $cells
   if [ "$kind" = top ]; then
     top=$((top + 1))
     check "after-clear-$clears.png: rows $first..$last cleared, empty" rows_hold "$out/after-clear-$clears.png" $first $last 0 0

@@ -13,10 +13,11 @@
 #   play_game <rows> <pieces> <seconds>
 #       plays until <rows> rows are cleared, at most <pieces> pieces and about <seconds>
 #       seconds. Shots: before-clear-<n> and after-clear-<n> around each clear the planner
-#       foresaw (listed in clears.txt, "<first row> <last row> top|below" a line: the rows at
-#       the top of the stack, as planned, or rows with blocks above them, when a misplaced piece
-#       covered a gap for good), playing after the eighth piece, final at the end (a new piece
-#       at the top, the rest locked).
+#       foresaw (listed in clears.txt, "<first row> <last row> top|below <column,row> x4" a
+#       line: the rows at the top of the stack, as planned, or rows with blocks above them, when
+#       a misplaced piece covered a gap for good; then the four cells the piece that completed
+#       them locked in, which the shot before does not show yet), playing after the eighth piece,
+#       final at the end (a new piece at the top, the rest locked).
 
 # ---- looking at the well ----
 # The well (300 x 625 pixels from (362, 100) of the game's picture) as its 12 x 25 cells, each
@@ -287,7 +288,7 @@ play_game() {
     if [ "$9" -gt 0 ]; then
       # A clear: the picture before it is kept if it comes.
       shot "$out/pending-clear.png"
-      pending="${10} $(( ${10} + $9 - 1 )) $( [ "${11}" = 1 ] && echo top || echo below)"
+      pending="${10} $(( ${10} + $9 - 1 )) $( [ "${11}" = 1 ] && echo top || echo below) $p_cells"
       expect=$(echo "$p_locked" | awk -v cells="$p_cells" "$LOCK_AWK")
     fi
     look
