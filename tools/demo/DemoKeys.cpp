@@ -13,8 +13,8 @@
 //
 // A press goes down right after a line taken for a read, so the next read is at least 70 ms
 // away, and comes up within a millisecond of the line of the n-th read after it: before the
-// read after that. It can miss a read (the key reaching the game after the frame began), never
-// add one. The keys go to the X server through the XTest extension (libXtst, loaded at run
+// read after that. It can miss a read (the key reaching the game after the frame began); it adds
+// one only when the release reaches the game a read late (seen on a loaded machine). The keys go to the X server through the XTest extension (libXtst, loaded at run
 // time like libX11: no development files are needed).
 //
 // Commands on the standard input, one answer line each on the standard output:

@@ -159,7 +159,8 @@ ones() { local s="${1//0/}"; echo ${#s}; }
 # press <key> <steps>: turns or moves the piece <steps> times (a drop: 1): the key is held for
 # exactly that many of the game's key reads (DemoKeys), then the press waits for the frames that
 # show its result, and looks. A key that reaches the game after a frame began is seen one read
-# later, so a press can act once less than meant, never more; the next look shows it.
+# later, so a press can act once less than meant; on a loaded machine, where the key's release
+# can reach the game a read late, once more. The next look shows either.
 press() {
   trace "press $1 x$2 (frame $k_frame ms)"
   keys press "$1" "$2"
@@ -174,6 +175,18 @@ press() {
 # game falling a row a frame) the key can reach the game late, and the piece is left to fall
 # by itself. Neither is worth it for a piece a row above its place.
 drop_frame_ms=250
+# dropped: after a Down press, waits until the piece locks (the score grows) or until the
+# fall step that would lock a dropped piece has surely come and gone (the game's fall interval,
+# 500 ms, then two frames more), and looks. Only then does a piece still in the air mean the
+# game missed the drop: a look before it can come before the screen shows the drop, and a Down
+# pressed again for a piece that in fact dropped and locked would drop the next piece.
+dropped() {
+  local t0
+  t0=$(now_ms)
+  while keys wait 1 && [ "$k_score" = "$p_score" ] && [ $(( $(now_ms) - t0 )) -lt 500 ]; do :; done
+  [ "$k_score" = "$p_score" ] && keys wait 2
+  look
+}
 # falls: waits, without looking, until the piece locks (the score grows) or 10 s pass.
 falls() {
   local t0
@@ -202,7 +215,7 @@ steer() {
       left) steps=$arg; [ "${5:-0}" = 1 ] && steps=$((steps + 1)); press Left "$steps" ;;
       right) steps=$arg; [ "${5:-0}" = 1 ] && steps=$((steps + 1)); press Right "$steps" ;;
       drop|passed)
-        if [ "$k_frame" -lt "$drop_frame_ms" ] && [ "$arg" -ge 2 ]; then press Down 1
+        if [ "$k_frame" -lt "$drop_frame_ms" ] && [ "$arg" -ge 2 ]; then press Down 1; dropped
         else falls; fi ;;
       placed|rests) falls ;;
       *) keys wait 1; look ;;
