@@ -88,8 +88,9 @@ foreach(src ${PELMORA_SDK_FX_SOURCES})
 endforeach()
 install(TARGETS fxbuild RUNTIME DESTINATION bin COMPONENT sdk)
 
-# lib/cmake/Pelmora/: the package, its functions, the toolchain file and the two Wine scripts
-# the functions and the toolchain run (copies: the package does not need this tree).
+# lib/cmake/Pelmora/: the package, its functions, the toolchain file, the two Wine scripts the
+# functions and the toolchain run and the Wine environment both source (copies: the package
+# does not need this tree).
 include(CMakePackageConfigHelpers)
 write_basic_package_version_file(${CMAKE_BINARY_DIR}/sdk/PelmoraConfigVersion.cmake
   VERSION ${PELMORA_VERSION_STRING} COMPATIBILITY SameMajorVersion)
@@ -100,8 +101,8 @@ install(FILES
   ${CMAKE_SOURCE_DIR}/cmake/mingw-w64-x86_64.cmake
   DESTINATION lib/cmake/Pelmora COMPONENT sdk)
 install(PROGRAMS ${CMAKE_SOURCE_DIR}/cmake/wine-run.sh ${CMAKE_SOURCE_DIR}/cmake/test-env.sh
-  ${CMAKE_SOURCE_DIR}/cmake/wine-fonts.sh
   DESTINATION lib/cmake/Pelmora COMPONENT sdk)
+install(FILES ${CMAKE_SOURCE_DIR}/cmake/wine-env.sh DESTINATION lib/cmake/Pelmora COMPONENT sdk)
 
 # lib/pkgconfig/pelmora.pc: for builds without CMake (its paths relative to its own folder).
 configure_file(${CMAKE_SOURCE_DIR}/cmake/sdk/pelmora.pc.in ${CMAKE_BINARY_DIR}/sdk/pelmora.pc @ONLY)

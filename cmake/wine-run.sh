@@ -1,5 +1,6 @@
 #!/bin/bash
-# Runs a Windows program under Wine with the build tree's own prefix and display.
+# Runs a Windows program under Wine with the build tree's own prefix and display (those of its
+# test environment, test-env.sh beside this script).
 # The build tree is found from PELMORA_BUILD_DIR, else as the nearest folder above the program
 # that holds a CMakeCache.txt (<build>/bin/x.exe here, <build>/x.exe in a client's tree), else
 # the program folder's parent.
@@ -13,9 +14,9 @@ if [ -z "$PELMORA_BUILD_DIR" ]; then
     PELMORA_BUILD_DIR=$(cd "$(dirname "$prog")/.." && pwd)
   fi
 fi
+. "$(dirname "$0")/wine-env.sh"
 export WINEPREFIX="${WINEPREFIX:-$PELMORA_BUILD_DIR/wineprefix}"
-export WINEDEBUG="${WINEDEBUG:--all}"
-export WINEDLLOVERRIDES="${WINEDLLOVERRIDES:-mscoree,mshtml=}"
+pelmora_wine_variables
 if [ -f "$PELMORA_BUILD_DIR/xvfb.display" ]; then
   DISPLAY=$(cat "$PELMORA_BUILD_DIR/xvfb.display")
   export DISPLAY

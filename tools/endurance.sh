@@ -27,7 +27,7 @@
 if [ -z "${BASH_VERSION:-}" ]; then exec bash "$0" "$@"; fi
 set -u
 root=$(cd "$(dirname "$0")/.." && pwd)
-. "$root/cmake/wine-fonts.sh"
+. "$root/cmake/wine-env.sh"
 build="${PELMORA_BUILD:-$root/build}"
 duration="${1:-600}"
 settle="${PELMORA_ENDURANCE_SETTLE:-60}"
@@ -58,20 +58,16 @@ run="$out/run"
 samples="$out/samples.txt"
 cp "$bin"/*.dds "$run"/
 
-export WINEDEBUG="${WINEDEBUG:--all}" WINEDLLOVERRIDES="${WINEDLLOVERRIDES:-mscoree,mshtml=}"
+pelmora_wine_variables
 
 # ---- display and Wine prefix ----
 own_env=0
-xvfb_pid=""
 game_pid=""
 keys_down=""
 cleanup() {
   for k in $keys_down; do xdotool keyup "$k" 2>/dev/null; done
   if [ -n "$game_pid" ] && kill -0 "$game_pid" 2>/dev/null; then kill "$game_pid" 2>/dev/null; fi
-  if [ $own_env = 1 ]; then
-    wineserver -k >/dev/null 2>&1
-    [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null
-  fi
+  if [ $own_env = 1 ]; then pelmora_stop_env; fi
 }
 trap cleanup EXIT
 trap 'exit 1' INT TERM
@@ -85,28 +81,9 @@ if [ "${PELMORA_ENDURANCE_PRIVATE:-}" != 1 ] && [ -n "$shared_display" ] &&
 else
   own_env=1
   export WINEPREFIX="$build/endurance-wineprefix"
-  n=260
-  while [ $n -lt 360 ]; do
-    if [ ! -e "/tmp/.X$n-lock" ] && [ ! -e "/tmp/.X11-unix/X$n" ]; then
-      Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp </dev/null >/dev/null 2>&1 &
-      xvfb_pid=$!
-      t=0
-      while [ ! -e "/tmp/.X11-unix/X$n" ] && kill -0 $xvfb_pid 2>/dev/null && [ $t -lt 100 ]; do
-        sleep 0.1; t=$((t + 1))
-      done
-      if [ -e "/tmp/.X11-unix/X$n" ] && kill -0 $xvfb_pid 2>/dev/null; then break; fi
-      kill $xvfb_pid 2>/dev/null; xvfb_pid=""
-    fi
-    n=$((n + 1))
-  done
-  [ -n "$xvfb_pid" ] || { say "Xvfb did not start"; exit 1; }
-  export DISPLAY=":$n"
-  if [ ! -d "$WINEPREFIX" ]; then
-    say "creating the Wine prefix $WINEPREFIX (once)"
-    wineboot -i </dev/null >/dev/null 2>&1
-  fi
-  map_impact_font
-  wineserver -p </dev/null >/dev/null 2>&1
+  pelmora_start_xvfb 260 100 || { say "Xvfb did not start"; exit 1; }
+  [ -d "$WINEPREFIX" ] || say "creating the Wine prefix $WINEPREFIX (once)"
+  pelmora_make_prefix persist
   say "private environment: DISPLAY=$DISPLAY WINEPREFIX=$WINEPREFIX"
 fi
 

@@ -1,36 +1,36 @@
 #!/bin/sh
-# Installs what is missing, builds everything and starts SimpleBrixel under Wine.
+# Installs what is missing, builds what playing needs (the game, its five libraries, the
+# generated images and the demonstration's planner and key presser: the CMake target `play`)
+# and starts SimpleBrixel under Wine.
 #   sh tools/play.sh
 # With an X display ($DISPLAY set) it opens the game window on it, for you to play.
-# Without one it plays a demonstration game by itself on a private Xvfb display, driving the
-# game with real key events from tools/demo-keys.txt, and writes what a player would have seen
-# (PNG screenshots, an animated GIF, the final score and the run's two log files) into a folder
-# it names at the end (build/demo/).
-# Environment: PELMORA_BUILD (build tree, default build/), PELMORA_DEMO_KEYS (key script),
-# PELMORA_DEMO_OUT (demo folder), PELMORA_SKIP_BUILD=1 (use the build tree as it is).
+# Without one it plays a demonstration game by itself on a private Xvfb display, with real key
+# events, following the steps of tools/demo-keys.txt (the game itself is played by
+# tools/demo/player.sh), and writes what a player would have seen (PNG screenshots, an animated
+# GIF, the final score and the run's two log files) into a folder it names at the end
+# (build/demo/).
+# Environment: PELMORA_BUILD (build tree, default build/), PELMORA_DEMO_KEYS (step script),
+# PELMORA_DEMO_OUT (demo folder), PELMORA_SKIP_BUILD=1 (use the build tree as it is),
+# PELMORA_DEMO_TRACE=1 or a file name (every look at the well, press and plan, with the time).
+# Bash is needed (the Wine environment, cmake/wine-env.sh): re-run by bash whatever shell started it.
+if [ -z "${BASH_VERSION:-}" ]; then exec bash "$0" "$@"; fi
 set -e
 root=$(cd "$(dirname "$0")/.." && pwd)
 build="${PELMORA_BUILD:-$root/build}"
 
 if [ "${PELMORA_SKIP_BUILD:-}" != 1 ]; then
   sh "$root/tools/setup-packages.sh"
-  PELMORA_BUILD="$build" sh "$root/tools/build.sh"
+  PELMORA_BUILD="$build" sh "$root/tools/build.sh" play
 fi
 
 export WINEPREFIX="${WINEPREFIX:-$HOME/.wine-pelmora}"
-export WINEDEBUG="${WINEDEBUG:--all}"
-export WINEDLLOVERRIDES="${WINEDLLOVERRIDES:-mscoree,mshtml=}"
-
-. "$root/cmake/wine-fonts.sh"
+. "$root/cmake/wine-env.sh"
+pelmora_wine_variables
 # make_prefix: creates the Wine prefix once, and on every start maps "Impact", the game's face,
-# which Debian does not ship, to the face cmake/wine-fonts.sh names (so that a prefix made
-# with an older mapping gets the current one).
+# which Debian does not ship (cmake/wine-env.sh).
 make_prefix() {
-  if [ ! -d "$WINEPREFIX" ]; then
-    echo "play.sh: creating the Wine prefix $WINEPREFIX (once, takes a few seconds)"
-    wineboot -i </dev/null >/dev/null 2>&1 || true
-  fi
-  map_impact_font || true
+  [ -d "$WINEPREFIX" ] || echo "play.sh: creating the Wine prefix $WINEPREFIX (once, takes a few seconds)"
+  pelmora_make_prefix
 }
 
 if [ -n "${DISPLAY:-}" ]; then
@@ -43,49 +43,58 @@ if [ -n "${DISPLAY:-}" ]; then
 fi
 
 # ---- no display: the headless demonstration ----
-keys="${PELMORA_DEMO_KEYS:-$root/tools/demo-keys.txt}"
+steps_file="${PELMORA_DEMO_KEYS:-$root/tools/demo-keys.txt}"
 out="${PELMORA_DEMO_OUT:-$build/demo}"
-[ -f "$keys" ] || { echo "play.sh: no key script $keys" >&2; exit 1; }
+[ -f "$steps_file" ] || { echo "play.sh: no step script $steps_file" >&2; exit 1; }
+for tool in DemoPlanner DemoKeys; do
+  [ -x "$build/host/$tool" ] || { echo "play.sh: no $build/host/$tool (build the target play)" >&2; exit 1; }
+done
 set +e
 rm -rf "$out"
 mkdir -p "$out/run" "$out/frames"
 run="$out/run"
 cp "$build/bin"/*.dds "$run"/
 
-xvfb_pid=""
 game_pid=""
 grabber_pid=""
+planner_pid=""
+keys_pid=""
 cleanup() {
   [ -n "$grabber_pid" ] && kill "$grabber_pid" 2>/dev/null
   [ -n "$game_pid" ] && kill "$game_pid" 2>/dev/null
-  wineserver -k >/dev/null 2>&1
-  [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null
+  [ -n "$planner_pid" ] && kill "$planner_pid" 2>/dev/null
+  [ -n "$keys_pid" ] && kill "$keys_pid" 2>/dev/null
+  pelmora_stop_env
+}
+# helper <name> <fd variable for its input> <fd variable for its output> <command...>: starts
+# a helper program that answers one line for each line it reads, through two named pipes in
+# the run folder; sets <name>_pid.
+helper() {
+  local name="$1" in_var="$2" out_var="$3" fd_in fd_out
+  shift 3
+  rm -f "$run/$name.in" "$run/$name.out"
+  mkfifo "$run/$name.in" "$run/$name.out"
+  "$@" <"$run/$name.in" >"$run/$name.out" 2>"$run/$name.err" &
+  printf -v "${name}_pid" %s $!
+  exec {fd_in}>"$run/$name.in" {fd_out}<"$run/$name.out"
+  printf -v "$in_var" %s "$fd_in"
+  printf -v "$out_var" %s "$fd_out"
 }
 trap cleanup EXIT
 trap 'exit 1' INT TERM
 
-# A private display: the first free number from 150 up (Xvfb's lock file makes the claim atomic).
-n=150
-while [ $n -lt 250 ]; do
-  if [ ! -e "/tmp/.X$n-lock" ] && [ ! -e "/tmp/.X11-unix/X$n" ]; then
-    Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp </dev/null >/dev/null 2>&1 &
-    xvfb_pid=$!
-    t=0
-    while [ ! -e "/tmp/.X11-unix/X$n" ] && kill -0 $xvfb_pid 2>/dev/null && [ $t -lt 100 ]; do
-      sleep 0.1; t=$((t + 1))
-    done
-    if [ -e "/tmp/.X11-unix/X$n" ] && kill -0 $xvfb_pid 2>/dev/null; then break; fi
-    kill $xvfb_pid 2>/dev/null; xvfb_pid=""
-  fi
-  n=$((n + 1))
-done
-[ -n "$xvfb_pid" ] || { echo "play.sh: Xvfb did not start" >&2; exit 1; }
-export DISPLAY=":$n"
+# A private display: the first free number from 150 up.
+pelmora_start_xvfb 150 100 || { echo "play.sh: Xvfb did not start" >&2; exit 1; }
 echo "play.sh: no X display; playing a demonstration game on a private display $DISPLAY"
 make_prefix
 
+# The planner works out the game's first plan while the game starts.
+helper planner planner_in planner_out "$build/host/DemoPlanner" --serve
+
 (cd "$run" && exec wine "$build/bin/SimpleBrixel.exe" </dev/null >"$run/stdout.txt" 2>"$run/stderr.txt") &
 game_pid=$!
+# DemoKeys presses the keys, timed by the frames the game draws (the lines of its output).
+helper keys keys_in keys_out "$build/host/DemoKeys" "$run/stdout.txt"
 
 # The game window, then the render device's last start-up line (it moves the window while it
 # starts), then a moment for the shell to size the window to the back buffer.
@@ -130,57 +139,8 @@ until_near() {
   done
 }
 
-# ---- watching the well: guiding a piece by what the screen shows ----
-# The well's 12 x 25 cells as the screen shows them: one line "column,row: (r,g,b)..." a cell,
-# each cell's colour averaged over its 25 x 25 pixels.
-well() {
-  import -window root -crop "300x625+$((X + 362))+$((Y + 100))" +repage miff:- 2>/dev/null |
-    convert miff:- -scale '12x25!' -depth 8 txt:- 2>/dev/null
-}
-# Reads well() lines and decides the next move of the falling piece. A cell is occupied when
-# it is brighter than the well's brown background in any channel. Only rows 0 .. free - 1 are
-# looked at: nothing but the falling piece is there. Variables: mode (steer or verify), free,
-# cells (the four target cells "column,row ..."), droprow (the top row the piece must have reached
-# before it is dropped), y0 (the piece's top row when it was dropped).
-# Prints: wait | turn | left <n> | right <n> | drop <top row> (steer); missed | done (verify).
-WELL_AWK='
-function pattern(n, c, r,   i, j, minc, minr, k, t, out) {
-  minc = 99; minr = 99
-  for (i = 1; i <= n; i++) { if (c[i] < minc) minc = c[i]; if (r[i] < minr) minr = r[i] }
-  for (i = 1; i <= n; i++) k[i] = sprintf("%02d%02d", r[i] - minr, c[i] - minc)
-  for (i = 1; i <= n; i++) for (j = i + 1; j <= n; j++) if (k[j] < k[i]) { t = k[i]; k[i] = k[j]; k[j] = t }
-  out = ""; for (i = 1; i <= n; i++) out = out k[i] " "
-  left = minc; top = minr
-  return out
-}
-BEGIN {
-  m = split(cells, tc, " ")
-  for (i = 1; i <= m; i++) { split(tc[i], p, ","); wc[i] = p[1]; wr[i] = p[2] }
-  want = pattern(m, wc, wr); wantleft = left; wanttop = top
-}
-/^#/ { next }
-{
-  split($1, xy, /[,:]/); col = xy[1]; row = xy[2]
-  if (row >= free) next
-  v = $0; sub(/^[^(]*\(/, "", v); sub(/\).*/, "", v); split(v, rgb, ",")
-  if (rgb[1] > 150 || rgb[2] > 90 || rgb[3] > 70) { n++; oc[n] = col; orow[n] = row }
-}
-END {
-  got = n == 4 ? pattern(n, oc, orow) : ""
-  # What only a turn or a move changes (the fall changes the top row alone).
-  sig = n ":" got ":" (n == 4 ? left : "")
-  gsub(/ /, "-", sig)
-  if (mode == "verify") {
-    print ((got == want && left == wantleft && top >= y0 && top < wanttop) ? "falling" : "done"), 0, sig
-  } else if (n != 4) print "wait", 0, sig
-  else if (got != want) print "turn", 1, sig, left
-  else if (left < wantleft) print "right", wantleft - left, sig, left
-  else if (left > wantleft) print "left", left - wantleft, sig, left
-  else if (top < droprow) print "wait", 0, sig
-  else print "drop", top, sig
-}'
-now_ms() { echo $(( $(date +%s%N) / 1000000 )); }
-# trace <text>: with PELMORA_DEMO_TRACE set, every look at the well and every press, with the
+now_ms() { local t=${EPOCHREALTIME/./}; echo $((t / 1000)); }
+# trace <text>: with PELMORA_DEMO_TRACE set, every look at the well, press and plan, with the
 # time in ms, goes to standard error (PELMORA_DEMO_TRACE=1) or to the file it names.
 trace() {
   case "${PELMORA_DEMO_TRACE:-}" in
@@ -189,130 +149,18 @@ trace() {
     *) echo "$(now_ms) $*" >> "$PELMORA_DEMO_TRACE" ;;
   esac
 }
-# How long a press is held, in ms. The game polls the keys once a frame, at least 70 ms apart:
-# a press held for less than the time between two polls acts once or, when no poll falls
-# within it, not at all. Software rendering on a loaded machine stretches frames far past
-# 70 ms (250 ms and more were seen): the hold starts from the measured frame time and adapts
-# between 40 and 250 ms: shorter after a
-# press that acted twice, longer after one that did nothing. A drop (Down) is held for less
-# than the 70 ms between two polls, whatever the frame time: a second poll seeing it could drop
-# the next piece too, after a fall step locked this one between them, and that cannot be undone.
-# A drop that no poll saw is pressed again, and the piece falls by itself meanwhile.
-hold_ms=50
-drop_ms() { echo 55; }
-tap() { # tap <key> [ms]
-  trace "tap $1 ${2:-$hold_ms} ms"
-  xdotool keydown "$1" sleep "$(printf '0.%03d' "${2:-$hold_ms}")" keyup "$1"
-}
-# measure_frames: sets hold_ms from the game's frame time, seen on the left torch's flame (a
-# new picture every frame): 60 % of the time between two new pictures, so that one poll, and
-# only one, falls within most presses. Frames faster than the grabs keep the 50 ms hold.
-measure_frames() {
-  m_prev="" m_new=0 m_i=0 m_t=$(now_ms)
-  while [ $m_i -lt 12 ]; do
-    m_h=$(import -window root -crop "80x80+$((X + 120))+$((Y + 300))" +repage rgb:- 2>/dev/null | cksum)
-    [ "$m_h" != "$m_prev" ] && m_new=$((m_new + 1))
-    m_prev="$m_h" m_i=$((m_i + 1))
-  done
-  m_frame=$(( ($(now_ms) - m_t) / m_new ))
-  if [ $m_new -lt 12 ]; then hold_ms=$(( m_frame * 6 / 10 )); else hold_ms=50; fi
-  [ $hold_ms -lt 50 ] && hold_ms=50; [ $hold_ms -gt 250 ] && hold_ms=250
-  echo "play.sh: about $m_frame ms a frame or less: keys held $hold_ms ms"
-  frames_measured=1
-}
-# observe: reads the well and sets o_action, o_arg, o_sig (what only a turn or move changes),
-# o_left (the piece's leftmost column while it is steered).
-observe() {
-  set -- $(well | awk -v mode=$p_mode -v free="$p_free" -v cells="$p_cells" -v y0=$p_y0 \
-    -v droprow="$p_droprow" "$WELL_AWK")
-  o_action="${1:-wait}" o_arg="${2:-0}" o_sig="${3:-}" o_left="${4:-}"
-  trace "place $p_kind: $o_action $o_arg $o_sig (hold $hold_ms ms)"
-  return 0
-}
-# press_and_see <key>: one press of a turn or move, then the well is read until it shows the
-# piece changed (at most 1.2 s); the hold is adapted to what the press did.
-# The frame time changes with the machine's load: a press that moved the piece more than one
-# column, or two turns in a row that showed nothing (an even number of turns of a piece with
-# two positions looks like none), have the frame time measured again.
-press_and_see() {
-  before_sig="$o_sig" before_left="$o_left" t=$(now_ms)
-  tap "$1"
-  while observe; [ "$o_sig" = "$before_sig" ] && [ $(( $(now_ms) - t )) -lt 1500 ]; do sleep 0.03; done
-  if [ "$o_sig" = "$before_sig" ]; then
-    if [ "$1" = Up ]; then
-      unseen_turns=$(( ${unseen_turns:-0} + 1 ))
-      [ $unseen_turns -ge 2 ] && { unseen_turns=0; measure_frames; }
-      return 0
-    fi
-    hold_ms=$(( hold_ms * 5 / 4 )); [ $hold_ms -gt 250 ] && hold_ms=250
-  else
-    unseen_turns=0
-    if [ "$1" != Up ] && [ -n "$o_left" ] && [ -n "$before_left" ]; then
-      sleep 0.3; observe # a second step of the same press comes a frame later
-      moved=$(( o_left - before_left )); [ $moved -lt 0 ] && moved=$(( -moved ))
-      if [ $moved -gt 1 ]; then
-        measure_frames
-        hold_ms=$(( hold_ms * 2 / 3 )); [ $hold_ms -lt 40 ] && hold_ms=40
-      fi
-    fi
-  fi
-}
-# place <kind> <free rows> <drop row> <column,row> x4: steers the falling piece until it lies
-# turned and moved above the four cells, then drops it, one press at a time, each checked on
-# the screen. After the drop it watches the piece leave its place above the cells; a drop that
-# no poll saw is pressed again after 1.5 s. Taking the next piece for this one still falling is
-# ruled out by the drop row (see tools/DemoPlanner.cpp).
-place() {
-  p_kind="$1" p_free="$2" p_droprow="$3"; shift 3
-  p_cells="$*" p_mode=steer p_y0=0 p_start=$(date +%s) p_since=0 p_ready=""
-  [ -n "${frames_measured:-}" ] || measure_frames
-  observe
-  while kill -0 $game_pid 2>/dev/null; do
-    if [ $(( $(date +%s) - p_start )) -ge 40 ]; then
-      echo "play.sh: piece of kind $p_kind not placed at $p_cells within 40 s" >&2
-      plan_lost=1; return 0
-    fi
-    case "$o_action" in
-      turn) press_and_see Up; continue ;;
-      left) press_and_see Left; continue ;;
-      right) press_and_see Right; continue ;;
-      drop)
-        # Only when a second look a frame or two later still shows the piece in place: a
-        # press the game has taken but not yet drawn would move it after the drop.
-        if [ "$p_ready" != "$o_sig" ]; then
-          p_ready="$o_sig"; sleep 0.3
-        else
-          p_y0="$o_arg"; p_mode=verify; p_since=$(now_ms); tap Down "$(drop_ms)"
-        fi ;;
-      falling)
-        if [ $(( $(now_ms) - p_since )) -ge 1500 ]; then p_since=$(now_ms); tap Down "$(drop_ms)"; fi ;;
-      done) return 0 ;;
-    esac
-    sleep 0.05
-    observe
-  done
-}
-# empty <first row> <last row> <seconds>: waits until those rows of the well are empty.
-empty_rows() {
-  t=$(date +%s)
-  while kill -0 $game_pid 2>/dev/null; do
-    well | awk -v a="$1" -v b="$2" '/^#/ { next } { split($1, xy, /[,:]/); if (xy[2] < a || xy[2] > b) next
-      v = $0; sub(/^[^(]*\(/, "", v); sub(/\).*/, "", v); split(v, rgb, ",")
-      if (rgb[1] > 150 || rgb[2] > 90 || rgb[3] > 70) n++ } END { exit n > 0 }' && return 0
-    [ $(( $(date +%s) - t )) -ge "$3" ] && { echo "play.sh: rows $1..$2 not empty within $3 s" >&2; return 0; }
-    sleep 0.2
-  done
-}
+. "$root/tools/demo/player.sh"
 
 # The first frame: the main menu's panel, left of the well (a loaded machine can take a while).
 until_near 320 220 4e174e 60
 
-# GIF frames, grabbed in the background while the script plays (at most 240, one every half
-# second or so: the whole demonstration game).
+# GIF frames, grabbed in the background while the script plays (at most 400, one every half
+# second or so: the whole demonstration game), at half size, 8 bits a channel and uncompressed
+# (MIFF, about 600 kB each), so that making the GIF at the end reads them at once.
 (
   i=0
-  while [ $i -lt 240 ]; do
-    shot "$out/frames/$(printf '%03d' $i).png" 2>/dev/null
+  while [ $i -lt 400 ] && [ ! -e "$out/frames.stop" ]; do
+    import -window root -crop "$crop" +repage -resize 50% -depth 8 "$out/frames/$(printf '%03d' $i).miff" 2>/dev/null
     i=$((i + 1)); sleep 0.4
   done
 ) &
@@ -328,15 +176,14 @@ while read -r cmd a b c rest; do
     shot) shot "$out/$a.png" && shots=$((shots + 1)) ;;
     wait) sleep "$a" ;;
     until) until_near "$a" "$b" "$c" $rest ;;
-    # Once a piece missed its place the well no longer matches the plan: the remaining
-    # placements are skipped, and the script goes on with its closing steps.
-    place) [ -z "${plan_lost:-}" ] && place "$a" "$b" "$c" $rest ;;
-    empty) [ -z "${plan_lost:-}" ] && empty_rows "$a" "$b" "$c" ;;
-    *) echo "play.sh: unknown step '$cmd' in $keys" >&2 ;;
+    play) play_game "$a" "$b" "$c" ;;
+    *) echo "play.sh: unknown step '$cmd' in $steps_file" >&2 ;;
   esac
-done < "$keys"
+done < "$steps_file"
+shots=$(ls "$out"/*.png 2>/dev/null | wc -l)
 
-kill $grabber_pid 2>/dev/null; wait $grabber_pid 2>/dev/null; grabber_pid=""
+# The grabber ends after the frame it is grabbing.
+touch "$out/frames.stop"; wait $grabber_pid 2>/dev/null; grabber_pid=""; rm -f "$out/frames.stop"
 # The game leaves on Esc; if the script did not end it, close it.
 t=0
 while kill -0 $game_pid 2>/dev/null && [ $t -lt 20 ]; do sleep 0.5; t=$((t + 1)); done
@@ -350,9 +197,7 @@ game_pid=""
 
 frames=$(ls "$out/frames" | wc -l)
 if [ "$frames" -gt 0 ]; then
-  # Halved one by one first: a few hundred full frames at once exceed ImageMagick's limits.
-  mogrify -resize 50% "$out/frames"/*.png
-  convert -delay 50 -loop 0 "$out/frames"/*.png -layers Optimize "$out/demo.gif"
+  convert -delay 50 -loop 0 "$out/frames"/*.miff -layers Optimize "$out/demo.gif"
 fi
 rm -rf "$out/frames"
 cp "$run/log_main.txt" "$run/log_renderdevice.txt" "$out"/ 2>/dev/null

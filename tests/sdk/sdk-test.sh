@@ -55,7 +55,7 @@ for f in bin/PelmoraParts.dll bin/PelmoraGraf.dll bin/PelmoraEffects.dll bin/fxb
          bin/transform.fx lib/libPelmoraParts.dll.a lib/libPelmoraGraf.dll.a lib/libPelmoraEffects.dll.a \
          lib/libPelmoraRenderDevice.a lib/libPelmoraApp.a lib/cmake/Pelmora/PelmoraConfig.cmake \
          lib/cmake/Pelmora/PelmoraConfigVersion.cmake lib/cmake/Pelmora/PelmoraTargets.cmake \
-         lib/cmake/Pelmora/mingw-w64-x86_64.cmake lib/cmake/Pelmora/test-env.sh lib/cmake/Pelmora/wine-fonts.sh \
+         lib/cmake/Pelmora/mingw-w64-x86_64.cmake lib/cmake/Pelmora/test-env.sh lib/cmake/Pelmora/wine-env.sh \
          include/pelmora/OXERenderDevice.h include/pelmora/geQuad.h \
          include/pelmora/OXEPlane.h include/pelmora/OXEResult.h include/pelmora/PSystem.h \
          include/pelmora/FadeScreen.h include/pelmora/PelmoraApp.h share/doc/pelmora/clients.md \
