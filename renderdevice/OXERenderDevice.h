@@ -119,6 +119,9 @@ public:
     virtual void SetWorldMatrix(const D3DXMATRIX* world) = 0;                                  // 47
 
     // Shaders
+    // Load a shader into the next table place (id at *id when given): assembly text of `length`
+    // characters with its terminator (0: up to the terminator), an assembly file, a compiled
+    // file, or compiled code in memory, which ends at its own end token (`length` not used).
     virtual HRESULT LoadVertexShader(const void* source, UINT length, bool fromFile, bool compiled, UINT* id) = 0; // 48
     virtual HRESULT LoadPixelShader(const void* source, UINT length, bool fromFile, bool compiled, UINT* id) = 0;  // 49
     virtual UINT GetCurrentSkin() = 0;                                                         // 50

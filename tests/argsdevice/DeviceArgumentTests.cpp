@@ -304,7 +304,7 @@ TEST_F(DeviceArgs, ShaderSourcesThatAreMissingOrTooShortAddNoShader)
     const UINT pixelCount = d->m_pixelShaderCount;
     const ULONG refs = References(d3d());
     const DWORD shortCode[1] = {0xFFFE0101};         // a version token and nothing after it
-    const DWORD noEnd[4] = {0xFFFE0101, 0, 0, 0};   // no end token within its length
+    const DWORD refused[3] = {0xFFFE0101, 0x7777, 0x0000FFFF}; // an instruction Direct3D does not know
     const DWORD pixelAsVertex[2] = {0xFFFF0101, 0x0000FFFF};
     const std::vector<Row> rows = {
         {"LoadVertexShader(null text)", [&] {
@@ -317,8 +317,8 @@ TEST_F(DeviceArgs, ShaderSourcesThatAreMissingOrTooShortAddNoShader)
         {"LoadVertexShader(null compiled file name)", [&] { EXPECT_EQ(dev()->LoadVertexShader(nullptr, 0, true, true, nullptr), OXE_INVALIDPARAM); }},
         {"LoadPixelShader(null text)", [&] { EXPECT_EQ(dev()->LoadPixelShader(nullptr, 0, false, false, nullptr), OXE_INVALIDPARAM); }},
         {"LoadPixelShader(null compiled code)", [&] { EXPECT_EQ(dev()->LoadPixelShader(nullptr, UINT_MAX, false, true, nullptr), OXE_INVALIDPARAM); }},
-        {"LoadVertexShader(compiled, 4 bytes)", [&] { EXPECT_EQ(dev()->LoadVertexShader(shortCode, sizeof shortCode, false, true, nullptr), OXE_FAIL); }},
-        {"LoadVertexShader(compiled, no end token in 16 bytes)", [&] { EXPECT_EQ(dev()->LoadVertexShader(noEnd, sizeof noEnd, false, true, nullptr), OXE_FAIL); }},
+        {"LoadVertexShader(refused compiled code, 4 bytes)", [&] { EXPECT_EQ(dev()->LoadVertexShader(refused, 4, false, true, nullptr), OXE_FAIL); }},
+        {"LoadVertexShader(refused compiled code, length UINT_MAX)", [&] { EXPECT_EQ(dev()->LoadVertexShader(refused, UINT_MAX, false, true, nullptr), OXE_FAIL); }},
         {"LoadVertexShader(compiled pixel shader code)", [&] { EXPECT_EQ(dev()->LoadVertexShader(pixelAsVertex, sizeof pixelAsVertex, false, true, nullptr), OXE_FAIL); }},
         {"LoadPixelShader(compiled vertex shader code)", [&] { EXPECT_EQ(dev()->LoadPixelShader(shortCode, sizeof shortCode, false, true, nullptr), OXE_FAIL); }},
         {"LoadVertexShader(missing compiled file)", [&] { EXPECT_EQ(dev()->LoadVertexShader("no such shader.vso", 0, true, true, nullptr), OXE_FILENOTFOUND); }},
@@ -335,6 +335,16 @@ TEST_F(DeviceArgs, ShaderSourcesThatAreMissingOrTooShortAddNoShader)
     ASSERT_EQ(dev()->LoadVertexShader("vs.1.1\ndcl_position0 v0\nmov oPos, v0\n", UINT_MAX, false, false, &id), OXE_OK);
     EXPECT_EQ(id, vertexCount);
     EXPECT_EQ(d->m_vertexShaderCount, vertexCount + 1);
+    // Compiled code in memory ends at its end token: no length shortens or lengthens it.
+    const char text[] = "vs.1.1\ndcl_position0 v0\nmov oPos, v0\n";
+    ID3DXBuffer* code = nullptr;
+    ASSERT_EQ(D3DXAssembleShader(text, sizeof text - 1, nullptr, nullptr, 0, &code, nullptr), D3D_OK);
+    for (UINT length : {0u, 1u, UINT_MAX}) {
+        EXPECT_EQ(dev()->LoadVertexShader(code->GetBufferPointer(), length, false, true, &id), OXE_OK) << length;
+        EXPECT_EQ(id, d->m_vertexShaderCount - 1) << length;
+    }
+    code->Release();
+    EXPECT_EQ(d->m_vertexShaderCount, vertexCount + 4);
 }
 
 TEST_F(DeviceArgs, ShaderConstantRegistersAndCountsPastTheDeviceAreRefused)
