@@ -37,6 +37,7 @@ public:
                                const D3DCOLORVALUE* emissive, const D3DCOLORVALUE* specular,
                                float power, UINT* skinId) = 0;
     // Puts a texture loaded from a 24-bit bitmap (shared by file name) into the next free stage.
+    // A new alpha texture turns on the skin's alpha before it is loaded, also when loading fails.
     virtual HRESULT AddTexture(UINT skinId, const char* name, bool alpha, float alphaValue,
                                const D3DCOLORVALUE* colorKeys, UINT keyCount) = 0;
     // Loads a height map, turns it into a normal map and puts it into stage 0.
@@ -49,7 +50,7 @@ public:
                                        BYTE* keyCount) = 0;
     virtual UINT GetSkinCount() = 0;
     virtual bool IsColorEqual(const D3DCOLORVALUE* a, const D3DCOLORVALUE* b) = 0;
-    // Sets one stage of a skin to a texture (null name: empties the stage).
+    // Sets one stage of a skin to a texture (null name: empties the stage); alpha as AddTexture.
     virtual HRESULT ReplaceTexture(UINT skinId, UINT stage, const char* name, bool alpha,
                                    float alphaValue, const D3DCOLORVALUE* colorKeys,
                                    UINT keyCount) = 0;
