@@ -89,7 +89,10 @@ public:
     virtual HRESULT CreateStaticBuffer(UINT kind, UINT skinId, UINT vertexCount, UINT indexCount,
                                        const void* vertices, const WORD* indices, UINT* outId) = 0;
     // A separate index buffer that RenderStaticBufferWithIndices can draw a static buffer with.
+    // No buffer of 0 indices can be made: 0x82000004.
     virtual HRESULT CreateIndexBuffer(UINT indexCount, const WORD* indices, UINT* outId) = 0;
+    // The static draws: a draw of more primitives than the device takes in one call is not
+    // made and returns 0x82000001.
     virtual HRESULT RenderStaticBufferRange(UINT id, UINT skinId, UINT firstIndex,
                                             UINT vertexCount, UINT primitiveCount) = 0;
     virtual HRESULT RenderStaticBufferWithIndices(UINT id, UINT indexBufferId, UINT skinId) = 0;
