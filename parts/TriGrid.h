@@ -15,11 +15,15 @@ public:
     TriGrid& operator=(const TriGrid&) = delete;
 
     // Vertices row by row from the back (+z) and left to right, centred on center; two
-    // triangles per cell. Fewer than one row or column, or more than 65536 vertices: both
-    // outputs are left empty.
+    // triangles per cell, as 32-bit indices. Fewer than one row or column, lists whose bytes
+    // would not fit a 32-bit buffer size, or lists that cannot be allocated: both outputs are
+    // left empty.
     void GenTriGrid(int numVertRows, int numVertCols, float dx, float dz, const D3DXVECTOR3& center,
                     std::vector<D3DXVECTOR3>& verts, std::vector<DWORD>& indices);
-    // A grid of unit cells about the origin in managed vertex and index buffers.
+    // A grid of unit cells about the origin in managed vertex and index buffers (16-bit
+    // indices, so at most 65536 vertices). A single row or column has vertices and no
+    // triangles, and draws nothing. The grid built before is let go first: a grid that cannot
+    // be built (no device, no rows or columns, more than 65536 vertices) leaves none.
     void buildGeoBuffers(IDirect3DDevice9* device, DWORD numVertRows, DWORD numVertCols);
     void buildFX(IDirect3DDevice9* device);
     // Draws with view x proj (the grid's own transform is not applied).
