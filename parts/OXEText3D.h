@@ -12,8 +12,9 @@ public:
     OXEText3D(const OXEText3D&) = delete; // owns its mesh
     OXEText3D& operator=(const OXEText3D&) = delete;
 
-    // Builds the mesh of the text in that face and size (points, bold and italic 0 or not).
-    // Returns the D3DX result; the mesh is replaced only on success.
+    // Builds the mesh of the text in that face and size (points, bold and italic 0 or not; a
+    // null face: any face). Returns the D3DX result, also for a null device; the mesh is
+    // replaced only on success. A point size whose pixel height overflows: 0x82000005.
     long CreatD3DXTextMesh(IDirect3DDevice9* device, char* fontFace, advString text, DWORD pointSize, int bold,
                            int italic);
     // Draws the text at its transform; nothing (and no state set) without a mesh.

@@ -254,8 +254,18 @@ TEST_F(PartsLimits, TextureAndTextNamesAndSizesOutOfRange)
 
     OXEText3D text;
     char arial[] = "Arial";
-    EXPECT_LT(text.CreatD3DXTextMesh(nullptr, arial, advString("A"), 12, 0, 0), 0);
-    EXPECT_LT(text.CreatD3DXTextMesh(D3D(), nullptr, advString("A"), 12, 0, 0), 0);
+    // No device: what D3DX answers for one, and no mesh.
+    HDC dc = CreateCompatibleDC(nullptr);
+    ASSERT_NE(dc, nullptr);
+    ID3DXMesh* none3d = nullptr;
+    const HRESULT d3dxNoDevice = D3DXCreateTextA(nullptr, dc, "A", 0.001f, 0.4f, &none3d, nullptr, nullptr);
+    DeleteDC(dc);
+    ASSERT_LT(d3dxNoDevice, 0);
+    EXPECT_EQ(text.CreatD3DXTextMesh(nullptr, arial, advString("A"), 12, 0, 0), d3dxNoDevice);
+    // No face: the font machinery takes any face, and the text is made.
+    OXEText3D anyFace;
+    EXPECT_EQ(anyFace.CreatD3DXTextMesh(D3D(), nullptr, advString("A"), 12, 0, 0), D3D_OK);
+    EXPECT_NE(anyFace.mesh, nullptr);
     // A point size past the int range, or one whose pixel height does not fit an int.
     for (DWORD size : {DWORD(0xFFFFFFFF), DWORD(0x80000000), DWORD(INT_MAX)})
         EXPECT_LT(text.CreatD3DXTextMesh(D3D(), arial, advString("A"), size, 0, 0), 0) << size;
