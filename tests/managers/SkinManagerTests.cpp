@@ -494,9 +494,16 @@ TEST_F(SkinManagerTest, DetailedReportListsSkinsTexturesAndMaterials)
         "   Specular (0.125000,0.000000,0.000000,0.500000) power: 8.500000\r\n"
         "   } \r\n\r\n";
     EXPECT_EQ(expected, testsupport::ReadFileBytes("report_detail.txt"));
-    // A file that cannot be opened: nothing happens.
+    // A file that cannot be opened, or no name: nothing is written anywhere, and the manager
+    // holds what it held.
     skins_->WriteStatusReport("no_such_folder\\report.txt", true);
     skins_->WriteStatusReport(nullptr, true);
+    EXPECT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesA("no_such_folder"));
+    EXPECT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesA("no_such_folder\\report.txt"));
+    EXPECT_EQ(expected, testsupport::ReadFileBytes("report_detail.txt"));
+    EXPECT_EQ(1u, skins_->GetSkinCount());
+    EXPECT_EQ(1u, skins_->GetTextureCount());
+    EXPECT_STREQ("rep.bmp", skins_->GetTextureInfo(0, nullptr, nullptr, nullptr));
 }
 
 TEST_F(SkinManagerTest, LogsOnlineAndOfflineWithItsPrefix)
