@@ -2,23 +2,27 @@
 #include <d3dx9.h>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
+#include <winver.h>
 #include "OXED3D.h"
 #include "OXEResult.h"
+#include "OXEResultText.h"
+#include "PelmoraBoxAnswerer.h"
+#include "PelmoraVersion.h"
+#include "LibraryLoader.h"
 
 namespace {
 
 const char kClassName[] = "PelmoraAppWindow";
 const DWORD kWindowStyle = WS_OVERLAPPEDWINDOW;
 const float kScriptedFrameSeconds = 1.0f / 30.0f;
+const DWORD kLostWaitMs = 20;               // between two looks at a lost device
+const DWORD kScriptedLossLimitMs = 60000;   // a scripted run gives a lost device this long
+
+// The device is lost (D3DERR_DEVICELOST) or lost and ready to be reset (D3DERR_DEVICENOTRESET).
+bool IsLoss(HRESULT code) { return code == D3DERR_DEVICELOST || code == D3DERR_DEVICENOTRESET; }
 
 typedef HRESULT (*CreateFn)(HINSTANCE, OXERenderDevice**);
-
-std::string Hex(HRESULT code)
-{
-    char text[16];
-    std::snprintf(text, sizeof text, "0x%08lX", (unsigned long)code);
-    return text;
-}
 
 // "error 126: The specified module could not be found." for the calling thread's last error.
 std::string WindowsError(DWORD code)
@@ -30,16 +34,24 @@ std::string WindowsError(DWORD code)
     return "error " + std::to_string(code) + (n ? ": " + std::string(text) : std::string());
 }
 
-// What an engine result code means, for the start-up messages.
-const char* ResultMeaning(HRESULT code)
+// The version in a module's version resource (the file version's major and minor numbers);
+// false when it carries none.
+bool ModuleVersion(HMODULE module, unsigned& major, unsigned& minor)
 {
-    switch (code) {
-    case OXE_CREATEAPI: return "the Direct3D object could not be created";
-    case OXE_CREATEDEVICE: return "the Direct3D device could not be created";
-    case OXE_INVALIDPARAM: return "invalid argument";
-    case OXE_NOSHADERSUPPORT: return "shaders are not usable on this device";
-    default: return "failure";
+    HRSRC info = FindResourceA(module, MAKEINTRESOURCEA(1), RT_VERSION);
+    HGLOBAL loaded = info ? LoadResource(module, info) : nullptr;
+    const BYTE* data = loaded ? static_cast<const BYTE*>(LockResource(loaded)) : nullptr;
+    const DWORD size = data ? SizeofResource(module, info) : 0;
+    // The fixed part follows the record's header and key, on a four-byte boundary.
+    for (DWORD at = 0; at + sizeof(VS_FIXEDFILEINFO) <= size; at += 4) {
+        VS_FIXEDFILEINFO fixed;
+        std::memcpy(&fixed, data + at, sizeof fixed);
+        if (fixed.dwSignature != VS_FFI_SIGNATURE) continue;
+        major = HIWORD(fixed.dwFileVersionMS);
+        minor = LOWORD(fixed.dwFileVersionMS);
+        return true;
     }
+    return false;
 }
 
 bool RegisterWindowClass(HINSTANCE instance, WNDPROC proc)
@@ -82,9 +94,15 @@ bool PelmoraApp::start()
 bool PelmoraApp::start(const std::vector<std::string>& args)
 {
     if (started_ || stopped_) return fail(1, "start: this frame has already been started");
-    if (!ParsePelmoraAppOptions(args, options_)) return fail(1, "command line: " + options_.error);
-    width_ = options_.width > 0 || options_.height > 0 ? options_.width : settings_.width;
-    height_ = options_.width > 0 || options_.height > 0 ? options_.height : settings_.height;
+    const bool sound = ParsePelmoraAppOptions(args, options_);
+    // From here on a scripted run answers the message boxes of the libraries itself.
+    if (options_.scripted() && !boxes_)
+        boxes_.reset(new PelmoraBoxAnswerer([this](const std::string& caption, const std::string& text) {
+            boxAnswered(caption, text);
+        }));
+    if (!sound) return fail(1, "command line: " + options_.error);
+    width_ = options_.sizeGiven ? options_.width : settings_.width;
+    height_ = options_.sizeGiven ? options_.height : settings_.height;
     if (width_ < 1 || height_ < 1)
         return fail(1, "window size " + std::to_string(width_) + " x " + std::to_string(height_) +
                            " refused: both sides must be at least 1 pixel");
@@ -94,6 +112,7 @@ bool PelmoraApp::start(const std::vector<std::string>& args)
         window_ = nullptr;
         return false;
     }
+    keyboard_.open(window_, settings_.inputLibrary);
     started_ = true;
     return true;
 }
@@ -116,7 +135,7 @@ bool PelmoraApp::makeWindow()
 bool PelmoraApp::startDevice(const char* library)
 {
     libraryName_ = library ? library : "";
-    library_ = LoadLibraryA(libraryName_.c_str());
+    library_ = LoadLibraryFromProgramFolder(libraryName_.c_str());
     if (!library_)
         return fail(1, "cannot load " + libraryName_ + " (" + WindowsError(GetLastError()) +
                            "); it belongs beside the program");
@@ -124,10 +143,21 @@ bool PelmoraApp::startDevice(const char* library)
     release_ = reinterpret_cast<ReleaseFn>(GetProcAddress(library_, "ReleaseRenderDevice"));
     if (!create || !release_)
         return fail(1, libraryName_ + " has no CreateRenderDevice / ReleaseRenderDevice: not an engine library");
+    // The render device's interface and the exported classes are those of the headers this
+    // program was built with; another major version has other ones.
+    const std::string built = std::to_string(PELMORA_VERSION_MAJOR);
+    unsigned major = 0, minor = 0;
+    if (!ModuleVersion(library_, major, minor))
+        return fail(1, libraryName_ + " carries no version: this program needs an engine library of version " + built +
+                           ".x");
+    if (major != PELMORA_VERSION_MAJOR)
+        return fail(1, libraryName_ + " is version " + std::to_string(major) + "." + std::to_string(minor) +
+                           " of the engine, this program was built for version " + built +
+                           ".x: use the engine DLLs of the SDK it was built with");
     HRESULT hr = create(library_, &device_);
     if (FAILED(hr) || !device_) {
         device_ = nullptr;
-        return fail(1, "CreateRenderDevice of " + libraryName_ + " failed (" + Hex(hr) + ")");
+        return fail(1, "CreateRenderDevice of " + libraryName_ + " failed (" + OXEResultText(hr) + ")");
     }
     const std::string size = std::to_string(width_) + " x " + std::to_string(height_);
     // The size goes into the device's presentation record first, so that Init starts the back
@@ -135,13 +165,12 @@ bool PelmoraApp::startDevice(const char* library)
     hr = device_->enableFullscreeMode(false, UINT(width_), UINT(height_));
     if (FAILED(hr)) {
         releaseDevice();
-        return fail(1, "the render device refused the window size " + size + " (" + Hex(hr) + ": " +
-                           ResultMeaning(hr) + ")");
+        return fail(1, "the render device refused the window size " + size + " (" + OXEResultText(hr) + ")");
     }
     hr = device_->Init(window_, 16, 8, false, settings_.flushLog);
     if (FAILED(hr)) {
         releaseDevice();
-        return fail(1, "the render device did not start at " + size + " (" + Hex(hr) + ": " + ResultMeaning(hr) +
+        return fail(1, "the render device did not start at " + size + " (" + OXEResultText(hr) +
                            "); see log_renderdevice.txt");
     }
     if (device_->GetScreenWidth() != UINT(width_) || device_->GetScreenHeight() != UINT(height_)) {
@@ -152,6 +181,8 @@ bool PelmoraApp::startDevice(const char* library)
     }
     // This program's own copy of the render device library reaches the device too (as the game's
     // does), and the library that made it gets its two shared vertex declarations.
+    ++deviceGeneration_;
+    lost_ = false; // a new device starts sound
     OXESetCurrentRenderDevice(device_->GetRenderDevice());
     device_->CreateVertexDeclarations();
     // Each channel as the float whose byte the device's truncation gives back exactly.
@@ -200,13 +231,38 @@ int PelmoraApp::stop()
     if (stopped_) return exitCode_;
     stopped_ = true;
     quit_ = true;
+    // A shot that was asked for and never taken (the program ended before its frame) is a
+    // failed run, not a silent success.
+    if (started_ && !options_.shotFile.empty() && !shotAttempted_)
+        fail(2, "--shot " + options_.shotFile + " was not saved: the program ended after frame " +
+                    std::to_string(frames_) + ", before frame " + std::to_string(options_.frames));
     releaseDevice();
+    keyboard_.close();
     if (window_) {
         DestroyWindow(window_);
         window_ = nullptr;
         pumpMessages();
     }
+    boxes_.reset();
     return exitCode_;
+}
+
+// A box of a scripted run: answered already; said on stderr on one line, and the run's exit
+// code says that something asked for a click.
+void PelmoraApp::boxAnswered(const std::string& caption, const std::string& text)
+{
+    std::string flat; // the text's lines joined by " / "
+    bool lineEnded = false;
+    for (char c : text) {
+        if (c == '\r' || c == '\n') {
+            lineEnded = !flat.empty();
+            continue;
+        }
+        if (lineEnded) flat += " / ";
+        lineEnded = false;
+        flat += c;
+    }
+    fail(4, "a message box was answered in this scripted run: \"" + caption + "\": " + flat);
 }
 
 bool PelmoraApp::fail(int exitCode, const std::string& what)
@@ -231,6 +287,13 @@ LRESULT CALLBACK PelmoraApp::WindowProc(HWND window, UINT message, WPARAM wParam
     switch (message) {
     case WM_KEYDOWN:
         if (wParam == VK_ESCAPE && app) app->quit_ = true;
+        if (app) app->keyboard_.keyMessage(message, wParam, lParam);
+        break;
+    case WM_KEYUP:
+    case WM_SYSKEYDOWN:
+    case WM_SYSKEYUP:
+    case WM_KILLFOCUS:
+        if (app) app->keyboard_.keyMessage(message, wParam, lParam);
         break;
     case WM_CLOSE:
         // The window stays until the device on it is released (stop destroys it).
@@ -264,6 +327,11 @@ int PelmoraApp::run(const FrameFunction& frame)
     LARGE_INTEGER frequency;
     QueryPerformanceFrequency(&frequency);
     for (bool more = true; more && pumpMessages();) {
+        // A lost device draws nothing until it is reset.
+        if (lost_) {
+            if (!recoverDevice()) break;
+            continue;
+        }
         LARGE_INTEGER now;
         QueryPerformanceCounter(&now);
         float seconds = 0.0f;
@@ -274,16 +342,32 @@ int PelmoraApp::run(const FrameFunction& frame)
         lastFrame_ = now;
 
         HRESULT hr = device_->BeginFrame(true, true, false);
+        if (FAILED(hr) && IsLoss(d3d()->TestCooperativeLevel())) {
+            enterLoss();
+            continue;
+        }
         if (FAILED(hr)) {
             quit_ = true;
-            fail(2, "frame " + std::to_string(frames_ + 1) + " did not begin (" + Hex(hr) + ")");
+            fail(2, "frame " + std::to_string(frames_ + 1) + " did not begin (" + OXEResultText(hr) + ")");
             break;
         }
+        const unsigned generation = deviceGeneration_;
+        keyboard_.update();
         more = frame ? frame(seconds) : true;
         ++frames_;
-        if (!options_.shotFile.empty() && frames_ == options_.frames) pendingShot_ = options_.shotFile;
-        if (!endFrame()) quit_ = true;
         if (options_.frames > 0 && frames_ >= options_.frames) quit_ = true;
+        // The frame function may have stopped the frame, or replaced the device (restartDevice):
+        // the scene this frame began belongs to a device that is gone, and the new one began none.
+        if (stopped_ || !device_) break;
+        if (generation != deviceGeneration_) {
+            pendingShot_.clear();
+            continue;
+        }
+        if (!options_.shotFile.empty() && frames_ == options_.frames) {
+            pendingShot_ = options_.shotFile;
+            shotAttempted_ = true;
+        }
+        if (!endFrame()) quit_ = true;
     }
     return exitCode_;
 }
@@ -301,8 +385,63 @@ bool PelmoraApp::endFrame()
         ok = writeShot(file);
         d->BeginScene();
     }
-    device_->EndFrame();
+    if (IsLoss(device_->EndFrame())) enterLoss();
     return ok;
+}
+
+void PelmoraApp::setDeviceLossFunctions(const DeviceFunction& lost, const DeviceFunction& reset)
+{
+    onLost_ = lost;
+    onReset_ = reset;
+}
+
+// The device reported itself lost: nothing more is drawn, and the program lets go of what lives
+// in the default pool now (a reset is refused while any of it lives).
+void PelmoraApp::enterLoss()
+{
+    if (lost_) return;
+    lost_ = true;
+    lostSince_ = GetTickCount();
+    if (onLost_) onLost_();
+}
+
+// One look at a lost device: while it cannot be reset yet, a short wait; once it can, the
+// render device's ResetDevice and the program's reset function. False when the device cannot
+// come back (the run ends, exit code 2).
+bool PelmoraApp::recoverDevice()
+{
+    const HRESULT state = d3d()->TestCooperativeLevel();
+    if (state == D3DERR_DEVICELOST) {
+        // A run meant to end by itself does not wait for ever.
+        if (scripted() && GetTickCount() - lostSince_ > kScriptedLossLimitMs) {
+            quit_ = true;
+            return fail(2, "the device stayed lost for " + std::to_string(kScriptedLossLimitMs / 1000) +
+                               " s after frame " + std::to_string(frames_));
+        }
+        Sleep(kLostWaitMs);
+        return true;
+    }
+    if (state != D3DERR_DEVICENOTRESET && state != D3D_OK) {
+        quit_ = true;
+        return fail(2, "the device was lost after frame " + std::to_string(frames_) + " and cannot come back (" +
+                           OXEResultText(state) + ")");
+    }
+    const HRESULT hr = device_->ResetDevice();
+    if (hr == D3DERR_DEVICELOST) { // lost again before it could be reset
+        Sleep(kLostWaitMs);
+        return true;
+    }
+    if (FAILED(hr)) {
+        quit_ = true;
+        return fail(2, "the device could not be reset after frame " + std::to_string(frames_) + " (" +
+                           OXEResultText(hr) + "): everything made in the default pool must be released in "
+                           "the lost function");
+    }
+    lost_ = false;
+    lastFrame_.QuadPart = 0; // the wait is no frame time
+    ++resets_;
+    if (onReset_) onReset_();
+    return true;
 }
 
 bool PelmoraApp::writeShot(const std::string& file)
@@ -320,7 +459,7 @@ bool PelmoraApp::writeShot(const std::string& file)
     }
     if (copy) copy->Release();
     if (back) back->Release();
-    if (FAILED(hr)) return fail(2, "frame " + std::to_string(frames_) + " could not be saved as " + file + " (" + Hex(hr) + ")");
+    if (FAILED(hr)) return fail(2, "frame " + std::to_string(frames_) + " could not be saved as " + file + " (" + OXEResultText(hr) + ")");
     std::printf("PelmoraApp: saved frame %d as %s\n", frames_, file.c_str());
     std::fflush(stdout);
     return true;

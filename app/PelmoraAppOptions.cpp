@@ -34,17 +34,22 @@ bool ParseSize(const std::string& text, int& width, int& height)
 bool ParsePelmoraAppOptions(const std::vector<std::string>& args, PelmoraAppOptions& out)
 {
     out = PelmoraAppOptions();
+    auto isOption = [](const std::string& a) { return a == "--shot" || a == "--frames" || a == "--size"; };
+    auto refuse = [&out](const std::string& what) {
+        if (out.error.empty()) out.error = what; // the first fault is the one reported
+    };
     bool framesGiven = false;
     for (size_t i = 0; i < args.size(); ++i) {
         const std::string& a = args[i];
-        const bool takesValue = a == "--shot" || a == "--frames" || a == "--size";
-        if (!takesValue) {
+        if (!isOption(a)) {
             out.rest.push_back(a);
             continue;
         }
-        if (i + 1 >= args.size() || args[i + 1].empty()) {
-            out.error = a + " needs a value";
-            return false;
+        if (a != "--size") out.scriptAsked = true;
+        // A missing value, or the next option where the value belongs ("--shot --frames 5").
+        if (i + 1 >= args.size() || args[i + 1].empty() || isOption(args[i + 1])) {
+            refuse(a + " needs a value");
+            continue;
         }
         const std::string& value = args[++i];
         if (a == "--shot") {
@@ -52,16 +57,17 @@ bool ParsePelmoraAppOptions(const std::vector<std::string>& args, PelmoraAppOpti
         } else if (a == "--frames") {
             long n = 0;
             if (!ParseCount(value, kMaxFrames, n) || n < 1) {
-                out.error = "--frames " + value + ": give a whole number of frames from 1 to 1000000";
-                return false;
+                refuse("--frames " + value + ": give a whole number of frames from 1 to 1000000");
+                continue;
             }
             out.frames = int(n);
             framesGiven = true;
-        } else if (!ParseSize(value, out.width, out.height)) {
-            out.error = "--size " + value + ": give the size as WIDTHxHEIGHT, e.g. 800x600";
-            return false;
+        } else if (ParseSize(value, out.width, out.height)) {
+            out.sizeGiven = true;
+        } else {
+            refuse("--size " + value + ": give the size as WIDTHxHEIGHT, e.g. 800x600");
         }
     }
     if (!out.shotFile.empty() && !framesGiven) out.frames = PelmoraAppOptions::DefaultShotFrames;
-    return true;
+    return out.error.empty();
 }

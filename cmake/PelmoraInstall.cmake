@@ -5,7 +5,7 @@
 #         tools/package.sh as build/SimpleBrixel-1.0-win64.zip.
 # Nothing installed names a path of the source or build tree: the package's CMake files find
 # everything relative to their own folder.
-set(PELMORA_SDK_VERSION 1.0)
+set(PELMORA_SDK_VERSION ${PELMORA_VERSION_MAJOR}.${PELMORA_VERSION_MINOR})
 
 # ---- The game's package ----
 install(FILES
@@ -27,10 +27,11 @@ install(FILES ${CMAKE_SOURCE_DIR}/tools/package-readme.txt DESTINATION . RENAME 
 # internals, the concrete managers) stay out.
 set(PELMORA_PUBLIC_HEADERS
   # render device: interface, Direct3D implementation (its header also declares the
-  # library-wide current device), managers' interfaces, result codes, random generator
+  # library-wide current device), managers' interfaces, result codes and their texts, random
+  # generator
   renderdevice/OXERenderDevice.h renderdevice/OXED3D.h renderdevice/OXELog.h
   renderdevice/OXESkinManager.h renderdevice/OXEVertexCacheManager.h renderdevice/OXEResult.h
-  renderdevice/OXERandom.h
+  renderdevice/OXEResultText.h renderdevice/OXERandom.h
   # geometry (compiled into PelmoraGraf)
   geometry/OXEGeometryApi.h geometry/OXEPlane.h geometry/OXERay.h geometry/OXEAabb.h
   geometry/OXEObb.h geometry/OXEPolygon.h geometry/OXEQuat.h
@@ -46,10 +47,15 @@ set(PELMORA_PUBLIC_HEADERS
   graf/Candle.h
   # PelmoraEffects
   effects/PelmoraEffectsApi.h effects/FadeScreen.h effects/MeltScreen.h effects/Pixelate.h
-  # the application frame
-  app/PelmoraApp.h app/PelmoraAppOptions.h)
+  # the application frame and its keyboard; the input device interface of PelmoraInput.dll
+  app/PelmoraApp.h app/PelmoraAppOptions.h app/PelmoraKeyboard.h input/OXEInputDevice.h
+  # the version macros
+  version/PelmoraVersion.h)
 list(TRANSFORM PELMORA_PUBLIC_HEADERS PREPEND ${CMAKE_SOURCE_DIR}/)
 install(FILES ${PELMORA_PUBLIC_HEADERS} DESTINATION include/pelmora COMPONENT sdk)
+
+# share/doc/pelmora/reference/: the HTML reference generated from these headers (target docs).
+include(${CMAKE_SOURCE_DIR}/cmake/PelmoraReference.cmake)
 
 # Imported targets Pelmora::Parts, ::Graf, ::Effects (DLLs and import libraries),
 # ::RenderDevice (static) and ::App (static), each with the include folder and the Direct3D,
@@ -72,7 +78,9 @@ install(TARGETS PelmoraParts PelmoraGraf PelmoraEffects PelmoraRenderDevice Pelm
   ARCHIVE DESTINATION lib COMPONENT sdk)
 install(EXPORT PelmoraTargets NAMESPACE Pelmora:: DESTINATION lib/cmake/Pelmora COMPONENT sdk)
 
-# bin/: besides the DLLs, the compiled effects the libraries load and the effect tool.
+# bin/: besides the DLLs, the input library (loaded by name: no import library), the compiled
+# effects the libraries load and the effect tool.
+install(FILES $<TARGET_FILE:PelmoraInput> DESTINATION bin COMPONENT sdk)
 file(GLOB PELMORA_SDK_FX_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/graf/fx/*.fxs)
 foreach(src ${PELMORA_SDK_FX_SOURCES})
   get_filename_component(name ${src} NAME_WE)
@@ -84,7 +92,7 @@ install(TARGETS fxbuild RUNTIME DESTINATION bin COMPONENT sdk)
 # the functions and the toolchain run (copies: the package does not need this tree).
 include(CMakePackageConfigHelpers)
 write_basic_package_version_file(${CMAKE_BINARY_DIR}/sdk/PelmoraConfigVersion.cmake
-  VERSION ${PELMORA_SDK_VERSION} COMPATIBILITY SameMajorVersion)
+  VERSION ${PELMORA_VERSION_STRING} COMPATIBILITY SameMajorVersion)
 install(FILES
   ${CMAKE_SOURCE_DIR}/cmake/sdk/PelmoraConfig.cmake
   ${CMAKE_SOURCE_DIR}/cmake/sdk/PelmoraFunctions.cmake
@@ -95,13 +103,29 @@ install(PROGRAMS ${CMAKE_SOURCE_DIR}/cmake/wine-run.sh ${CMAKE_SOURCE_DIR}/cmake
   ${CMAKE_SOURCE_DIR}/cmake/wine-fonts.sh
   DESTINATION lib/cmake/Pelmora COMPONENT sdk)
 
-# share/doc/pelmora/: the client guide, the samples' sources and the client example (a
-# complete project that builds against the installed SDK).
-install(FILES ${CMAKE_SOURCE_DIR}/docs/clients.md DESTINATION share/doc/pelmora COMPONENT sdk)
-foreach(sample parts particles transitions)
-  file(GLOB sample_sources ${CMAKE_SOURCE_DIR}/samples/${sample}/*.cpp)
-  install(FILES ${sample_sources} DESTINATION share/doc/pelmora/samples/${sample} COMPONENT sdk)
+# lib/pkgconfig/pelmora.pc: for builds without CMake (its paths relative to its own folder).
+configure_file(${CMAKE_SOURCE_DIR}/cmake/sdk/pelmora.pc.in ${CMAKE_BINARY_DIR}/sdk/pelmora.pc @ONLY)
+install(FILES ${CMAKE_BINARY_DIR}/sdk/pelmora.pc DESTINATION lib/pkgconfig COMPONENT sdk)
+
+# share/doc/pelmora/: the client guide and its page of contracts that surprise, the samples'
+# gallery, the samples' sources with a project that builds them against the installed SDK (and
+# the particles sample's flame texture, which it reads beside the program), and the client
+# example (a complete project that builds against the installed SDK).
+install(FILES ${CMAKE_SOURCE_DIR}/docs/clients.md ${CMAKE_SOURCE_DIR}/docs/contracts.md
+  DESTINATION share/doc/pelmora COMPONENT sdk)
+file(GLOB sample_folders LIST_DIRECTORIES true ${CMAKE_SOURCE_DIR}/samples/*)
+foreach(folder ${sample_folders})
+  file(GLOB sample_sources ${folder}/*.cpp)
+  if(IS_DIRECTORY ${folder} AND sample_sources)
+    get_filename_component(sample ${folder} NAME)
+    install(FILES ${sample_sources} DESTINATION share/doc/pelmora/samples/${sample} COMPONENT sdk)
+  endif()
 endforeach()
+install(FILES ${CMAKE_BINARY_DIR}/bin/torch.dds DESTINATION share/doc/pelmora/samples/particles COMPONENT sdk)
+install(FILES ${CMAKE_SOURCE_DIR}/samples/SdkSamples.cmake DESTINATION share/doc/pelmora/samples
+  RENAME CMakeLists.txt COMPONENT sdk)
+file(GLOB sample_pictures ${CMAKE_SOURCE_DIR}/docs/sample-*.png)
+install(FILES ${CMAKE_SOURCE_DIR}/docs/samples.md ${sample_pictures} DESTINATION share/doc/pelmora COMPONENT sdk)
 install(DIRECTORY ${CMAKE_SOURCE_DIR}/examples/client DESTINATION share/doc/pelmora/examples COMPONENT sdk)
 
 # ---- The two ZIPs ----
@@ -109,8 +133,8 @@ install(DIRECTORY ${CMAKE_SOURCE_DIR}/examples/client DESTINATION share/doc/pelm
 # it, takes that one over and packs the sdk component instead.
 set(CPACK_GENERATOR ZIP)
 set(CPACK_PACKAGE_NAME SimpleBrixel)
-set(CPACK_PACKAGE_VERSION 1.0)
-set(CPACK_PACKAGE_FILE_NAME SimpleBrixel-1.0-win64)
+set(CPACK_PACKAGE_VERSION ${PELMORA_SDK_VERSION})
+set(CPACK_PACKAGE_FILE_NAME SimpleBrixel-${PELMORA_SDK_VERSION}-win64)
 set(CPACK_INCLUDE_TOPLEVEL_DIRECTORY ON)
 set(CPACK_INSTALL_CMAKE_PROJECTS "${CMAKE_BINARY_DIR};SimpleBrixel;game;/")
 include(CPack)

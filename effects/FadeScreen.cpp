@@ -4,6 +4,7 @@
 #include "SurfaceCopy.h"
 #include "SurfaceLock.h"
 #include "TransitionRandom.h"
+#include <algorithm>
 
 FadeScreen::FadeScreen()
     : width(0), height(0), ready(false), pict1(nullptr), pict2(nullptr), finalPicture(nullptr),
@@ -70,6 +71,18 @@ static void ReplacePicked(const SurfaceLock& target, int width, int height, int 
     const size_t pitch = size_t(target.pitch());
     const int right = width - 1, bottom = height - 1;
     TransitionGeneratorRun generator;
+    if (std::max(width, 1) > target.width() || std::max(height, 1) > target.height()) {
+        // The public size was set larger than the final picture: the picks are drawn from it all
+        // the same (the generator goes on as it would), and only those inside the picture are
+        // written.
+        for (int i = 0; i < count; ++i) {
+            const int x = generator.randomInt(0, right);
+            const int y = generator.randomInt(0, bottom);
+            if (x < target.width() && y < target.height())
+                reinterpret_cast<uint32_t*>(bits + size_t(y) * pitch)[x] = value(x, y);
+        }
+        return;
+    }
     if (right >= 1 && bottom >= 1 && right <= TransitionExactRange && bottom <= TransitionExactRange) {
         // Every picture but a single row or column and those past 2^24 pixels: the checks of
         // randomInt made once here. Fewer instructions a pick keep more of the picks' scattered
@@ -102,7 +115,7 @@ long FadeScreen::RenderFinalPicture(int count)
     HRESULT hr = target.lock(finalPicture, SurfaceLock::ReadWrite, 0);
     if (FAILED(hr)) return hr;
 
-    // width and height are the final picture's own size: every pick lies inside it.
+    // width and height are public: picks are written only where they fall inside the final picture.
     const D3DCOLOR fill = color2;
     switch (fillMode) {
     case 0:

@@ -76,7 +76,9 @@ void MeltScreen::Simulate(int steps)
     if (!ready || steps <= 0) return;
     // steps * speed at once: the same as adding the speed step by step, but bounded so that a
     // long run cannot wrap a drop round to a negative value.
-    for (int i = 0; i < wormCount; ++i) {
+    // wormCount is public: past the column records there is nothing to move.
+    const int moving = std::min(wormCount, int(WormSlots));
+    for (int i = 0; i < moving; ++i) {
         simple_worm& worm = worms[i];
         const long long drop = (long long)worm.drop + (long long)steps * worm.speed;
         worm.drop = int(std::clamp<long long>(drop, INT_MIN, INT_MAX));
@@ -141,6 +143,17 @@ static void ComposeSpan(uint32_t* out, int x0, int x1, int y, const SurfaceLock&
 
 namespace {
 
+// Where the columns lie in a row of the final picture: columns first to last reach into it,
+// each columnWidth pixels wide from x = 0 on, and the last one reaches to the row's end.
+struct ColumnLayout {
+    int first, last;  // the columns of a row, in order; none when last < first
+    int columnWidth;  // pixels of every column but the last
+    int rowWidth;     // pixels of a row
+
+    // One past the right-most pixel of a column of the row.
+    int end(int column) const { return column == last ? rowWidth : (column + 1 - first) * columnWidth; }
+};
+
 // A stretch of neighbouring columns of a row on the same side of their drops.
 struct MeltSpan {
     int x0, x1;   // pixels [x0, x1) of the row
@@ -148,6 +161,44 @@ struct MeltSpan {
 };
 
 } // namespace
+
+// The columns of rows rowWidth pixels wide for a common column width. A width of 0 (a pitch
+// below 128 bytes) moves the walk on to column 1 before the row's first pixel, and as no column
+// ever fills up it stays there: column 1 covers the whole row. Pixels past the 128th column
+// belong to the last column, so the walk never leaves the column records.
+static ColumnLayout LayOutColumns(int columnWidth, int rowWidth)
+{
+    if (rowWidth <= 0) return {0, -1, columnWidth, rowWidth};
+    if (columnWidth <= 0) return {1, 1, 0, rowWidth};
+    const int columns = int(std::min<long long>((rowWidth - 1) / columnWidth + 1, MeltScreen::WormSlots));
+    return {0, columns - 1, columnWidth, rowWidth};
+}
+
+// Row y cut into spans, left to right: each span is a run of neighbouring columns that are all
+// melted at that row (y above their drops) or all not yet. Returns the number of spans.
+static int SplitRowIntoSpans(const simple_worm* worms, const ColumnLayout& layout, int y, MeltSpan* spans)
+{
+    int count = 0;
+    for (int column = layout.first, x0 = 0; column <= layout.last;) {
+        const bool melted = y < worms[column].drop;
+        int runEnd = column;
+        while (runEnd < layout.last && (y < worms[runEnd + 1].drop) == melted) ++runEnd;
+        spans[count++] = {x0, layout.end(runEnd), melted};
+        x0 = layout.end(runEnd);
+        column = runEnd + 1;
+    }
+    return count;
+}
+
+// The first row below y at which some column's drop ends (bottom if none ends before it): the
+// rows from y up to that one all split into the same spans.
+static int NextDropEnd(const simple_worm* worms, const ColumnLayout& layout, int y, int bottom)
+{
+    int end = bottom;
+    for (int column = layout.first; column <= layout.last; ++column)
+        if (worms[column].drop > y) end = std::min(end, worms[column].drop);
+    return end;
+}
 
 // Rows [y0, y1) of the final picture in the two colours, span by span. The two kinds of band
 // are written by functions of their own so that each loop is compiled for itself.
@@ -174,13 +225,10 @@ static void ComposeBand(const SurfaceLock& target, int y0, int y1, const MeltSpa
     }
 }
 
-// The final picture, row by row. Column i covers pixels i * c to i * c + c - 1 of every row,
-// c being the common column width that RenderFinalPicture sets from the row pitch. A width of
-// 0 (a pitch below 128 bytes) is taken as 1, and the pixels past the 128th column belong to the
-// last column, so the walk never leaves the column records. Neighbouring columns on the same
-// side of their drops are written as one span, and the spans of a row stay the same down to
-// the next row where some column's drop ends: they are worked out once for each such band of
-// rows, not for every row.
+// The final picture, row by row: each pixel shows picture 2 (color1) above its column's drop
+// and picture 1 (color2) from the drop down. The rows are taken in bands: a band runs down to
+// the next row where some column's drop ends, and every row of a band splits into the same
+// spans of columns, so the spans are worked out once a band and each span is written whole.
 long MeltScreen::RenderFinalPicture()
 {
     if (!ready) return OXE_FAIL;
@@ -197,29 +245,13 @@ long MeltScreen::RenderFinalPicture()
     SetWormsWidth(target.pitch());
     const bool colours = fillMode == 0 || fillMode == 1;
     const bool pictures = fillMode == 2 || fillMode == 3;
-    const int columnWidth = std::max(GetSingleWormWidth(), 1);
-    const int w = std::min(width, target.width());
     const int h = colours || pictures ? std::min(height, target.height()) : 0;
-    // Right end of column i's pixels in a row; the columns that reach into the row.
-    auto columnEnd = [&](int column) {
-        return column == WormSlots - 1 ? w : int(std::min<long long>((long long)(column + 1) * columnWidth, w));
-    };
-    const int columns = w > 0 ? int(std::min<long long>((w - 1) / columnWidth + 1, WormSlots)) : 0;
+    const ColumnLayout layout = LayOutColumns(GetSingleWormWidth(), std::min(width, target.width()));
 
     MeltSpan spans[WormSlots];
     for (int y = 0; y < h;) {
-        // The spans of row y, and the first row below it where a column's drop ends.
-        int count = 0, bandEnd = h;
-        for (int column = 0, x0 = 0; column < columns;) {
-            const bool melted = y < worms[column].drop;
-            int x1;
-            do {
-                if (worms[column].drop > y) bandEnd = std::min(bandEnd, worms[column].drop);
-                x1 = columnEnd(column++);
-            } while (column < columns && (y < worms[column].drop) == melted);
-            spans[count++] = {x0, x1, melted};
-            x0 = x1;
-        }
+        const int count = SplitRowIntoSpans(worms, layout, y, spans);
+        const int bandEnd = NextDropEnd(worms, layout, y, h);
         if (colours)
             FillBand(target, y, bandEnd, spans, count, color1, color2);
         else

@@ -6,6 +6,7 @@
 #include <cstdio>
 #include "OXED3D.h"
 #include "OXEResult.h"
+#include "LibraryLoader.h"
 #include "OXEInputDevice.h"
 #include "OXEAudioDevice.h"
 #include "GameState.h"
@@ -73,12 +74,13 @@ struct LibraryMessages {
     const char* factoryCaption;   // its caption
 };
 
-// Loads one library and calls its factory with the address of the record's device pointer.
+// Loads one library (from the program's folder or the system folder) and calls its factory with
+// the address of the record's device pointer.
 // 0, or 0x80004005 after showing the matching message box.
 template <class Device>
 static HRESULT LoadDeviceLibrary(DeviceLibrary<Device>& lib, const LibraryMessages& m)
 {
-    lib.library = LoadLibraryA(m.file);
+    lib.library = LoadLibraryFromProgramFolder(m.file);
     if (!lib.library) {
         ErrorBox(nullptr, m.notLoaded, m.notLoadedCaption);
         return OXE_PLATFORM_FAIL;

@@ -121,8 +121,10 @@ PSystem::~PSystem()
 void PSystem::createVertexBuffer()
 {
     IDirect3DDevice9* device = CurrentD3DDevice();
-    if (!device || maxParticles == 0) return;
-    device->CreateVertexBuffer(UINT(maxParticles) * sizeof(Particle), kVertexBufferUsage, 0,
+    // Room for every record of the pool as it was made: maxParticles is public and may have
+    // been changed since.
+    if (!device || particles.empty()) return;
+    device->CreateVertexBuffer(UINT(particles.size()) * sizeof(Particle), kVertexBufferUsage, 0,
                                D3DPOOL_DEFAULT, &vertexBuffer, nullptr);
 }
 
@@ -221,9 +223,16 @@ void PSystem::draw(Camera camera)
 
     UINT count = 0;
     void* data = nullptr;
-    if (vertexBuffer && SUCCEEDED(vertexBuffer->Lock(0, 0, &data, D3DLOCK_DISCARD))) {
+    D3DVERTEXBUFFER_DESC desc = {};
+    if (vertexBuffer && SUCCEEDED(vertexBuffer->GetDesc(&desc)) &&
+        SUCCEEDED(vertexBuffer->Lock(0, 0, &data, D3DLOCK_DISCARD))) {
+        // The alive list is public too: no more records than the buffer holds are written.
+        const UINT room = desc.Size / sizeof(Particle);
         Particle* out = static_cast<Particle*>(data);
-        for (const Particle* p : alive) out[count++] = *p;
+        for (const Particle* p : alive) {
+            if (count == room) break;
+            out[count++] = *p;
+        }
         vertexBuffer->Unlock();
     }
     if (count > 0) device->DrawPrimitive(D3DPT_POINTLIST, 0, count);

@@ -13,7 +13,7 @@ DWORD CMesh::GetNumMaterials() { return numMaterials; }
 
 void CMesh::Release()
 {
-    FreeSubsetArrays(materials, textures, numMaterials);
+    FreeSubsetArrays(materials, textures);
     if (mesh) {
         mesh->Release();
         mesh = nullptr;
@@ -41,9 +41,12 @@ int CMesh::Load(char* file, IDirect3DDevice9* device)
 
     const D3DXMATERIAL* loaded = materialBuffer ? static_cast<D3DXMATERIAL*>(materialBuffer->GetBufferPointer()) : nullptr;
     if (!loaded) count = 0;
+    if (!MakeSubsetArrays(materials, textures, count)) {
+        if (materialBuffer) materialBuffer->Release();
+        Release();
+        return 0;
+    }
     numMaterials = count;
-    materials = new D3DMATERIAL9[count ? count : 1];
-    textures = new IDirect3DTexture9*[count ? count : 1]();
 
     bool ok = true;
     for (DWORD i = 0; i < count && ok; ++i) {
@@ -51,8 +54,9 @@ int CMesh::Load(char* file, IDirect3DDevice9* device)
         materials[i].Ambient = materials[i].Diffuse;
         const char* name = loaded[i].pTextureFilename;
         if (!name || !name[0]) continue;
+        // A name from the file is a file name: only relative ones are looked for.
         char texturePath[kMediaPathSize];
-        ok = FindMediaFile(name, texturePath) &&
+        ok = IsRelativeTextureName(name) && FindMediaFile(name, texturePath) &&
              SUCCEEDED(D3DXCreateTextureFromFileA(device, texturePath, &textures[i]));
         if (!ok) textures[i] = nullptr;
     }
@@ -66,13 +70,13 @@ int CMesh::Load(char* file, IDirect3DDevice9* device)
 
 D3DMATERIAL9* CMesh::GetMeshMaterial(int i)
 {
-    if (!materials || i < 0 || DWORD(i) >= numMaterials) return nullptr;
+    if (i < 0 || DWORD(i) >= UsableSubsets(materials, textures, numMaterials)) return nullptr;
     return &materials[i];
 }
 
 IDirect3DTexture9* CMesh::GetMeshTexture(int i)
 {
-    if (!textures || i < 0 || DWORD(i) >= numMaterials) return nullptr;
+    if (i < 0 || DWORD(i) >= UsableSubsets(materials, textures, numMaterials)) return nullptr;
     return textures[i];
 }
 
@@ -112,7 +116,9 @@ void CMeshInstance::Render(IDirect3DDevice9* device)
     device->SetRenderState(D3DRS_ZFUNC, D3DCMP_LESSEQUAL);
     device->SetTransform(D3DTS_WORLD, transform.GetTransform());
     device->SetRenderState(D3DRS_LIGHTING, TRUE);
-    for (DWORD i = 0; i < mesh->GetNumMaterials(); ++i) {
+    // GetMeshMaterial answers null past the subsets the mesh really holds: the loop ends there
+    // whatever numMaterials says.
+    for (DWORD i = 0; i < mesh->GetNumMaterials() && mesh->GetMeshMaterial(int(i)); ++i) {
         device->SetMaterial(mesh->GetMeshMaterial(int(i)));
         device->SetTexture(0, mesh->GetMeshTexture(int(i)));
         mesh->GetMesh()->DrawSubset(i);

@@ -1,7 +1,7 @@
 #include "OXEParticleSystem.h"
+#include "CountedArray.h"
 #include <climits>
 #include <cmath>
-#include <new>
 
 namespace {
 const DWORD kParticleFvf = D3DFVF_XYZRHW | D3DFVF_DIFFUSE | D3DFVF_TEX1; // 0x144
@@ -28,11 +28,13 @@ OXEParticleSystem& OXEParticleSystem::operator=(const OXEParticleSystem& other)
     if (this == &other) return *this;
     release();
     params = other.params;
-    if (other.particles && other.count > 0) {
-        particles = new (std::nothrow) OXEParticle[other.count];
+    // count is public: the copy takes the particles the other pool really holds.
+    const int n = WithinLength(other.particles, other.count);
+    if (n > 0) {
+        particles = NewCountedArray<OXEParticle>(size_t(n));
         if (particles) {
-            for (int i = 0; i < other.count; ++i) particles[i] = other.particles[i];
-            count = other.count;
+            for (int i = 0; i < n; ++i) particles[i] = other.particles[i];
+            count = n;
         }
     }
     texture = other.texture;
@@ -45,8 +47,7 @@ OXEParticleSystem& OXEParticleSystem::operator=(const OXEParticleSystem& other)
 
 void OXEParticleSystem::release()
 {
-    delete[] particles;
-    particles = nullptr;
+    DeleteCountedArray(particles);
     count = 0;
     if (texture) texture->Release();
     texture = nullptr;
@@ -60,7 +61,7 @@ void OXEParticleSystem::Create(IDirect3DDevice9* device, OXEParticleSystemParams
     rate = r;
     carry = 0.0f;
     if (n > 0) {
-        particles = new (std::nothrow) OXEParticle[n];
+        particles = NewCountedArray<OXEParticle>(size_t(n));
         count = particles ? n : 0;
     }
     if (device && FAILED(D3DXCreateTextureFromFileA(device, textureFile.GetString(), &texture)))
@@ -78,9 +79,9 @@ void OXEParticleSystem::Simulate(float dt)
     // Converted only within the range of an int: a huge rate means "as many as are dead", never
     // a count wrapped round to a negative one.
     int budget = whole <= 0.0f ? 0 : whole >= 2147483648.0f ? INT_MAX : int(whole);
-    if (count < 1 || !particles) return;
-
-    for (int i = 0; i < count; ++i) {
+    // count is public: the loop stays within the pool that was made.
+    const int n = WithinLength(particles, count);
+    for (int i = 0; i < n; ++i) {
         OXEParticle& p = particles[i];
         if (p.age < 1.0f) {
             p.Simulate(dt);
@@ -108,7 +109,8 @@ void OXEParticleSystem::Render(IDirect3DDevice9* device)
     device->SetFVF(kParticleFvf);
     device->SetTexture(0, texture);
 
-    for (int i = 0; i < count && particles; ++i)
+    const int n = WithinLength(particles, count);
+    for (int i = 0; i < n; ++i)
         if (particles[i].age < 1.0f) particles[i].Render(device, params.position);
 
     device->SetTexture(0, nullptr);

@@ -1,4 +1,5 @@
 #include "TriGrid.h"
+#include <algorithm>
 #include "EffectFileCheck.h"
 #include <windows.h>
 #include <cstring>
@@ -131,11 +132,17 @@ void TriGrid::Render(IDirect3DDevice9* device, D3DXMATRIX view, D3DXMATRIX proj)
     effect->SetTechnique(technique);
     D3DXMATRIX wvp = view * proj;
     effect->SetMatrix(hWVP, &wvp);
+    // numVertices and numTriangles are public: the draw asks for no more than the buffers hold.
+    D3DVERTEXBUFFER_DESC vertexDesc = {};
+    D3DINDEXBUFFER_DESC indexDesc = {};
+    if (FAILED(vertexBuffer->GetDesc(&vertexDesc)) || FAILED(indexBuffer->GetDesc(&indexDesc))) return;
+    const UINT vertices = std::min<UINT>(numVertices, vertexDesc.Size / sizeof(D3DXVECTOR3));
+    const UINT triangles = std::min<UINT>(numTriangles, indexDesc.Size / (indexDesc.Format == D3DFMT_INDEX32 ? 12 : 6));
     UINT passes = 0;
     effect->Begin(&passes, 0);
     for (UINT p = 0; p < passes; ++p) {
         effect->BeginPass(p);
-        device->DrawIndexedPrimitive(D3DPT_TRIANGLELIST, 0, 0, numVertices, 0, numTriangles);
+        device->DrawIndexedPrimitive(D3DPT_TRIANGLELIST, 0, 0, vertices, 0, triangles);
         effect->EndPass();
     }
     effect->End();

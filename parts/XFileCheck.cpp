@@ -1,5 +1,5 @@
 #include "XFileCheck.h"
-#include <windows.h>
+#include <cstdio>
 #include <cstring>
 #include <vector>
 
@@ -7,20 +7,22 @@ namespace {
 
 const size_t kHeaderSize = 16;       // "xof ", version, format, float size
 const size_t kMaxBlockOutput = 32768; // a compressed block inflates to at most this many bytes
+const size_t kMaxFileBytes = 0x40000000; // files larger than this are not read at all
 
 bool ReadWholeFile(const char* path, std::vector<unsigned char>& out)
 {
-    HANDLE file = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                              FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return false;
-    LARGE_INTEGER size = {};
-    bool ok = GetFileSizeEx(file, &size) && size.QuadPart < 0x40000000;
-    if (ok) {
-        out.resize(size_t(size.QuadPart));
-        DWORD got = 0;
-        ok = out.empty() || (ReadFile(file, out.data(), DWORD(out.size()), &got, nullptr) && got == out.size());
+    FILE* file = fopen(path, "rb");
+    if (!file) return false;
+    std::vector<unsigned char> chunk(65536);
+    size_t got;
+    bool ok = true;
+    out.clear();
+    while (ok && (got = fread(chunk.data(), 1, chunk.size(), file)) > 0) {
+        ok = out.size() + got <= kMaxFileBytes;
+        if (ok) out.insert(out.end(), chunk.begin(), chunk.begin() + got);
     }
-    CloseHandle(file);
+    ok = ok && !ferror(file);
+    fclose(file);
     return ok;
 }
 
@@ -216,21 +218,21 @@ private:
 // The block table after the header: the inflated size (header included), then blocks of
 // (inflated size, stored size, "CK", deflate data) that fill the file exactly, each inflating
 // to the size it states.
-bool IsSoundBlockTable(const std::vector<unsigned char>& data)
+bool IsSoundBlockTable(const unsigned char* data, size_t size)
 {
     size_t at = kHeaderSize;
-    if (data.size() < at + 4) return false;
+    if (size < at + 4) return false;
     const unsigned long long stated = ReadU32(&data[at]);
     at += 4;
     unsigned long long inflated = kHeaderSize;
     int blocks = 0;
-    while (at < data.size()) {
-        if (data.size() - at < 4) return false;
+    while (at < size) {
+        if (size - at < 4) return false;
         const size_t blockOutput = ReadU16(&data[at]);
         const size_t stored = ReadU16(&data[at + 2]);
         at += 4;
         if (blockOutput == 0 || blockOutput > kMaxBlockOutput) return false;
-        if (stored < 3 || stored > data.size() - at) return false;
+        if (stored < 3 || stored > size - at) return false;
         if (data[at] != 'C' || data[at + 1] != 'K') return false;
         // The deflate data must inflate to exactly what the block says.
         InflateCounter counter(&data[at + 2], stored - 2);
@@ -246,12 +248,25 @@ bool IsSoundBlockTable(const std::vector<unsigned char>& data)
 
 } // namespace
 
+bool IsSoundXData(const unsigned char* data, size_t size)
+{
+    if (!data || size < kHeaderSize || memcmp(data, "xof ", 4) != 0) return true;
+    const bool compressed = memcmp(data + 8, "tzip", 4) == 0 || memcmp(data + 8, "bzip", 4) == 0;
+    return !compressed || IsSoundBlockTable(data, size);
+}
+
 bool IsSoundXFile(const char* path)
 {
     if (!path) return false;
     std::vector<unsigned char> data;
     if (!ReadWholeFile(path, data)) return false;
-    if (data.size() < kHeaderSize || memcmp(data.data(), "xof ", 4) != 0) return true;
-    const bool compressed = memcmp(&data[8], "tzip", 4) == 0 || memcmp(&data[8], "bzip", 4) == 0;
-    return !compressed || IsSoundBlockTable(data);
+    return IsSoundXData(data.data(), data.size());
+}
+
+bool IsRelativeTextureName(const char* name)
+{
+    if (!name || !name[0]) return false;
+    if (name[0] == '\\' || name[0] == '/') return false; // from a root: "\x", "\\server\x", "//server"
+    if (name[1] == ':') return false;                      // with a drive: "C:\x", "C:x"
+    return true;
 }

@@ -15,7 +15,7 @@ meshObject::~meshObject()
 
 void meshObject::releaseAll()
 {
-    FreeSubsetArrays(materials, textures, numMaterials);
+    FreeSubsetArrays(materials, textures);
     if (mesh) mesh->Release();
     mesh = nullptr;
     if (materialBuffer) materialBuffer->Release();
@@ -35,9 +35,11 @@ void meshObject::init(IDirect3DDevice9* device, advString file, int)
         return;
     }
     const D3DXMATERIAL* loaded = materialBuffer ? static_cast<D3DXMATERIAL*>(materialBuffer->GetBufferPointer()) : nullptr;
+    if (!MakeSubsetArrays(materials, textures, loaded ? count : 0)) {
+        releaseAll();
+        return;
+    }
     numMaterials = loaded ? count : 0;
-    materials = new D3DMATERIAL9[numMaterials ? numMaterials : 1];
-    textures = new IDirect3DTexture9*[numMaterials ? numMaterials : 1]();
     for (DWORD i = 0; i < numMaterials; ++i) {
         materials[i] = loaded[i].MatD3D;
         materials[i].Ambient = materials[i].Diffuse;
@@ -51,7 +53,7 @@ void meshObject::init(IDirect3DDevice9* device, advString file, int)
 void meshObject::Render(IDirect3DDevice9* device)
 {
     if (!device || !mesh) return;
-    for (DWORD i = 0; i < numMaterials; ++i) {
+    for (DWORD i = 0, n = UsableSubsets(materials, textures, numMaterials); i < n; ++i) {
         device->SetTextureStageState(0, D3DTSS_COLOROP, D3DTOP_MODULATE);
         device->SetTextureStageState(0, D3DTSS_ALPHAOP, D3DTOP_MODULATE);
         device->SetSamplerState(0, D3DSAMP_MINFILTER, D3DTEXF_ANISOTROPIC);
@@ -85,18 +87,18 @@ void meshObject::Render(IDirect3DDevice9* device)
 D3DMATERIAL9 meshObject::getMaterial(int i)
 {
     D3DMATERIAL9 m = {};
-    if (materials && i >= 0 && DWORD(i) < numMaterials) m = materials[i];
+    if (i >= 0 && DWORD(i) < UsableSubsets(materials, textures, numMaterials)) m = materials[i];
     return m;
 }
 
 void meshObject::ChangeMaterial(int i, D3DMATERIAL9 m)
 {
-    if (materials && i >= 0 && DWORD(i) < numMaterials) materials[i] = m;
+    if (i >= 0 && DWORD(i) < UsableSubsets(materials, textures, numMaterials)) materials[i] = m;
 }
 
 void meshObject::ChangeTexture(IDirect3DDevice9* device, int i, advString file)
 {
-    if (!device || !textures || i < 0 || DWORD(i) >= numMaterials) return;
+    if (!device || i < 0 || DWORD(i) >= UsableSubsets(materials, textures, numMaterials)) return;
     IDirect3DTexture9* texture = nullptr;
     if (FAILED(D3DXCreateTextureFromFileA(device, file.GetString(), &texture))) return;
     if (textures[i]) textures[i]->Release();

@@ -1,6 +1,6 @@
 #include "simpleMenu.h"
 #include "OXED3D.h"
-#include <new>
+#include "CountedArray.h"
 
 namespace {
 
@@ -20,17 +20,21 @@ const int kLabelGap = 4; // pixels between an item's box and its text
 
 } // namespace
 
+int simpleMenu::usableItems() const { return WithinLength(items, itemCount); }
+
+bool simpleMenu::validIndex(int i) const { return i >= 0 && i < usableItems(); }
+
 simpleMenu::simpleMenu(int count, int)
 {
     if (count < 0) count = 0;
-    items = new (std::nothrow) menuItem[count > 0 ? count : 1];
+    items = NewCountedArray<menuItem>(size_t(count > 0 ? count : 1));
     itemCount = items ? count : 0;
     showPanel = false;
     left = 50;
     top = 50;
     spacing = 15;
     UpdateMenuItems();
-    for (int i = 0; i < itemCount; ++i) {
+    for (int i = 0, n = usableItems(); i < n; ++i) {
         menuItem& item = items[i];
         item.color = 0xFFC8C8C8;
         item.height = 12;
@@ -54,14 +58,13 @@ simpleMenu::simpleMenu(int count, int)
 
 simpleMenu::~simpleMenu()
 {
-    delete[] items;
-    items = nullptr;
+    DeleteCountedArray(items);
     itemCount = 0;
 }
 
 void simpleMenu::UpdateMenuItems()
 {
-    for (int i = 0; i < itemCount; ++i) {
+    for (int i = 0, n = usableItems(); i < n; ++i) {
         menuItem& item = items[i];
         item.normalColor = 0xFFC864FF;
         item.hoverColor = 0xFF6464C8;
@@ -81,7 +84,7 @@ void simpleMenu::updateMenuItmes(int mouseX, int mouseY)
 {
     const long long px = (long long)mouseX - x;
     const long long py = (long long)mouseY - y;
-    for (int i = 0; i < itemCount; ++i) {
+    for (int i = 0, n = usableItems(); i < n; ++i) {
         menuItem& item = items[i];
         item.hover = InRect(item.x, item.y, item.labelWidth, item.labelHeight, px, py);
         item.currentColor = item.hover ? item.hoverColor : item.normalColor;
@@ -111,10 +114,10 @@ void simpleMenu::Render(OXED3D* device)
 {
     if (!device) return;
     bool anyShown = false;
-    for (int i = 0; i < itemCount; ++i) anyShown = anyShown || !items[i].hidden;
+    for (int i = 0, n = usableItems(); i < n; ++i) anyShown = anyShown || !items[i].hidden;
     if (showPanel && anyShown)
         device->FillRect(x, y, height, width, Red(color1), Green(color1), Blue(color1), Alpha(color1));
-    for (int i = 0; i < itemCount; ++i) {
+    for (int i = 0, n = usableItems(); i < n; ++i) {
         menuItem& item = items[i];
         if (item.hidden) continue;
         const D3DCOLOR c = item.hover ? item.hoverColor : item.currentColor;

@@ -2,7 +2,6 @@
 #include "MeshArrays.h"
 #include "XFileCheck.h"
 #include <cstdio>
-#include <new>
 
 namespace {
 const char* const kCaption = "SimpleMesh";
@@ -19,7 +18,7 @@ simpleMesh::~simpleMesh()
 
 void simpleMesh::releaseAll()
 {
-    FreeSubsetArrays(materials, textures, numMaterials);
+    FreeSubsetArrays(materials, textures);
     if (mesh) mesh->Release();
     mesh = nullptr;
     numMaterials = 0;
@@ -41,9 +40,7 @@ long simpleMesh::init(IDirect3DDevice9* device, advString file)
     const D3DXMATERIAL* loaded = materialBuffer ? static_cast<D3DXMATERIAL*>(materialBuffer->GetBufferPointer()) : nullptr;
     if (!loaded) count = 0;
 
-    materials = new (std::nothrow) D3DMATERIAL9[count ? count : 1];
-    textures = materials ? new (std::nothrow) IDirect3DTexture9*[count ? count : 1]() : nullptr;
-    if (!materials || !textures) {
+    if (!MakeSubsetArrays(materials, textures, count)) {
         if (materialBuffer) materialBuffer->Release();
         releaseAll();
         return E_OUTOFMEMORY;
@@ -56,12 +53,15 @@ long simpleMesh::init(IDirect3DDevice9* device, advString file)
         textures[i] = nullptr;
         const char* name = loaded[i].pTextureFilename;
         if (!name || !name[0]) continue;
-        if (SUCCEEDED(D3DXCreateTextureFromFileA(device, name, &textures[i]))) continue;
-        textures[i] = nullptr;
-        char parent[kPathSize];
-        int n = snprintf(parent, sizeof(parent), "..\\%s", name);
-        if (n > 0 && n < kPathSize && SUCCEEDED(D3DXCreateTextureFromFileA(device, parent, &textures[i]))) continue;
-        textures[i] = nullptr;
+        // A name from the file is a file name: an absolute or network one is not opened.
+        if (IsRelativeTextureName(name)) {
+            if (SUCCEEDED(D3DXCreateTextureFromFileA(device, name, &textures[i]))) continue;
+            textures[i] = nullptr;
+            char parent[kPathSize];
+            int n = snprintf(parent, sizeof(parent), "..\\%s", name);
+            if (n > 0 && n < kPathSize && SUCCEEDED(D3DXCreateTextureFromFileA(device, parent, &textures[i]))) continue;
+            textures[i] = nullptr;
+        }
         MessageBoxA(nullptr, "Could not find texture map", kCaption, MB_OK);
     }
     if (materialBuffer) materialBuffer->Release();
@@ -95,7 +95,7 @@ long simpleMesh::Render(IDirect3DDevice9* device)
     device->SetRenderState(D3DRS_LIGHTING, TRUE);
     device->SetRenderState(D3DRS_AMBIENT, 0xFFFF0000);
     device->SetRenderState(D3DRS_ZENABLE, D3DZB_TRUE);
-    for (DWORD i = 0; i < numMaterials; ++i) {
+    for (DWORD i = 0, n = UsableSubsets(materials, textures, numMaterials); i < n; ++i) {
         device->SetMaterial(&materials[i]);
         device->SetTexture(0, textures[i]);
         mesh->DrawSubset(i);

@@ -1,28 +1,40 @@
-// textCache: a fixed array of text entries, made once at the first init.
+/// \file
+/// textCache: a fixed array of text entries.
 #pragma once
 #include "PelmoraPartsApi.h"
 #include "textParams.h"
 
 class OXED3D;
 
+/// A fixed array of text entries, made once at the first init.
+///
+/// Use: construct, init(n) (again to empty the texts), fill the entries. It owns the entries and
+/// frees them in its destructor; it draws nothing.
 class PELMORA_PARTS_API textCache {
 public:
-    textCache();  // not ready, no entries
-    ~textCache(); // frees the entries
-    textCache(const textCache&) = delete; // owns its entries
-    textCache& operator=(const textCache&) = delete;
+    /// Not ready, no entries.
+    textCache();
+    /// Frees the entries.
+    ~textCache();
+    textCache(const textCache&) = delete;            ///< not copied: it owns its entries
+    textCache& operator=(const textCache&) = delete; ///< not assigned: it owns its entries
 
-    // First call: makes n entries. Every call: empties the text of the first n entries (never
-    // more than were made at the first call), then the cache is ready.
+    /// First call: makes n entries (none for n below 0). Every call: empties the text of the
+    /// first n entries, then the cache is ready.
+    ///
+    /// Note: the array keeps the size of the first call: a later, larger n empties only the
+    /// entries made then (see EntryCount).
     void init(int n);
-    void RenderText(OXED3D*, int, bool); // draws nothing
-    void RenderAllText(OXED3D*);         // draws nothing
-    // The number of entries made at the first init (0 before it). The count lives in a small
-    // header in front of the entries' own allocation, so the class keeps its two fields.
+    /// Draws nothing.
+    void RenderText(OXED3D*, int, bool);
+    /// Draws nothing.
+    void RenderAllText(OXED3D*);
+    /// The number of entries made at the first init (0 before it). The count lives in a small
+    /// header in front of the entries' own allocation, so the class keeps its two fields.
     int EntryCount() const;
 
-    bool ready;           // init has run
-    textParams* entries;  // EntryCount() entries, owned
+    bool ready;           ///< init has run
+    textParams* entries;  ///< EntryCount() entries, owned
 };
 
 static_assert(sizeof(textCache) == 16, "clients embed textCache: a flag and a pointer");

@@ -1,33 +1,69 @@
 #include "EffectFileCheck.h"
-#include <windows.h>
+#include "ShaderCodeCheck.h"
+#include <cstdio>
 #include <vector>
 
 namespace {
 
 const unsigned kEffectTag = 0xFEFF0901;
-const unsigned kBase = 8;            // every offset counts from the byte after the two header words
+const unsigned kBase = 8; // every offset counts from the byte after the two header words
+
+// Operations in D3DX's table of states. D3DX refuses a larger one itself, but only after it
+// has read the state's type and value.
 const unsigned kStateOperations = 179;
-const int kMaxTypeDepth = 8;         // nesting of struct members and of sampler state lists
+// Nesting of struct members inside struct members, and of sampler state lists inside lists.
+const int kMaxTypeDepth = 8;
+// Counts and sizes far beyond any real effect, which keep every loop over one count and every
+// value short whatever the file claims:
+const unsigned kMaxStructMembers = 256;              // members of one struct type
+const unsigned kMaxSamplerStates = 256;              // states in one sampler's state list
+const unsigned kMaxArrayElements = 0x10000;          // elements of one array type
+const unsigned long long kMaxValueBytes = 0x1000000; // one numeric value, all elements: 16 MiB
+
+// The work allowed for a whole file, counted in words read (see the header): a floor for small
+// files and a few words per byte of the file.
+const unsigned long long kWorkFloor = 65536;
+const unsigned long long kWorkPerFileByte = 16;
+// D3DX copies a numeric value each time it is reached: one unit of work per this many bytes.
+const unsigned long long kValueBytesPerWork = 64;
+// Files larger than this are not read at all.
+const size_t kMaxFileBytes = 0x10000000;
 
 enum { ClassScalar, ClassVector, ClassMatrixRows, ClassMatrixColumns, ClassObject, ClassStruct };
 enum {
     TypeString = 4, TypeTexture = 5, TypeTextureCube = 9, TypeSampler = 10, TypeSamplerCube = 14,
     TypePixelShader = 15, TypeVertexShader = 16
 };
+const unsigned kNoType = ~0u;
+const unsigned kSamplerStatesTechnique = 0xFFFFFFFF; // resource records of a sampler's list
 
-// Reads the effect with every access checked against its size. Any failed read makes the
-// whole effect unsound (ok becomes false and stays false).
+// Reads the effect with every access checked against its size and counted against the work
+// allowed. Any failed read makes the whole effect unsound (ok becomes false and stays false).
 class EffectReader {
 public:
-    EffectReader(const unsigned char* data, size_t size) : data_(data), size_(size) {}
+    EffectReader(const unsigned char* data, size_t size)
+        : data_(data), size_(size), workLeft_(kWorkFloor + kWorkPerFileByte * size)
+    {
+    }
 
     bool ok = true;
 
+    // Counts `units` of work; false (and the effect unsound) once the allowance is used up.
+    bool charge(unsigned long long units)
+    {
+        if (units > workLeft_) {
+            workLeft_ = 0;
+            fail();
+        } else {
+            workLeft_ -= units;
+        }
+        return ok;
+    }
     // A DWORD at a base offset (records referenced by offset).
     unsigned at(unsigned long long offset)
     {
         const unsigned long long pos = kBase + offset;
-        if (!ok || pos + 4 > size_) return fail();
+        if (!charge(1) || pos + 4 > size_) return fail();
         return unsigned(data_[pos] | data_[pos + 1] << 8 | data_[pos + 2] << 16) |
                unsigned(data_[pos + 3]) << 24;
     }
@@ -39,11 +75,17 @@ public:
         cursor_ += 4;
         return v;
     }
-    // Skips a blob of `size` bytes in the stream (padded to 4).
-    void skipBlob(unsigned size)
+    // A blob of `size` bytes in the stream (padded to 4): its first byte, or null when it does
+    // not lie inside the file.
+    const unsigned char* blob(unsigned size)
     {
+        const unsigned long long start = kBase + cursor_;
         cursor_ += ((unsigned long long)size + 3) / 4 * 4;
-        if (kBase + cursor_ > size_) fail();
+        if (!ok || kBase + cursor_ > size_) {
+            fail();
+            return nullptr;
+        }
+        return data_ + start;
     }
     // `count` records of at least `bytes` each must still fit in the file.
     bool fits(unsigned count, unsigned bytes)
@@ -74,12 +116,22 @@ private:
     const unsigned char* data_;
     size_t size_;
     unsigned long long cursor_ = 0;
+    unsigned long long workLeft_; // words that may still be read
 };
 
 struct TypeInfo {
     unsigned type = 0, klass = 0, elements = 0;
-    unsigned long long bytes = 0; // size of a numeric value (all elements)
+    unsigned long long bytes = 0;  // size of a numeric value (all elements)
+    unsigned long long length = 0; // length of the type descriptor, members included
 };
+
+bool IsObjectWithId(unsigned type)
+{
+    return type == TypeString || (type >= TypeTexture && type <= TypeTextureCube) ||
+           type == TypePixelShader || type == TypeVertexShader;
+}
+bool IsSampler(unsigned type) { return type >= TypeSampler && type <= TypeSamplerCube; }
+bool IsShader(unsigned type) { return type == TypePixelShader || type == TypeVertexShader; }
 
 class EffectWalker {
 public:
@@ -95,6 +147,7 @@ public:
         // Every object id is named by a value of at least four bytes somewhere in the file.
         if (objects_ > size_ / 4 + 1) r_.fail();
         if (!r_.fits(parameters, 16)) return false;
+        objectTypes_.assign(objects_, kNoType);
         samplerStates_.assign(parameters, std::vector<unsigned>());
         parameterElements_.assign(parameters, 0);
         for (unsigned p = 0; p < parameters && r_.ok; ++p) parameter(p);
@@ -106,7 +159,7 @@ public:
 
 private:
     // A type descriptor; names of parameters and annotations must not be empty.
-    TypeInfo type(unsigned offset, bool named, int depth)
+    TypeInfo type(unsigned long long offset, bool named, int depth)
     {
         TypeInfo t;
         if (depth > kMaxTypeDepth) {
@@ -114,62 +167,42 @@ private:
             return t;
         }
         t.type = r_.at(offset);
-        t.klass = r_.at(offset + 4ULL);
-        r_.name(r_.at(offset + 8ULL), named);
-        r_.name(r_.at(offset + 12ULL), false);
-        t.elements = r_.at(offset + 16ULL);
-        if (t.elements > 0x10000) r_.fail();
+        t.klass = r_.at(offset + 4);
+        r_.name(r_.at(offset + 8), named);
+        r_.name(r_.at(offset + 12), false);
+        t.elements = r_.at(offset + 16);
+        if (t.elements > kMaxArrayElements) r_.fail();
         const unsigned long long count = t.elements ? t.elements : 1;
         switch (t.klass) {
         case ClassScalar:
         case ClassVector:
         case ClassMatrixRows:
         case ClassMatrixColumns: {
-            const unsigned a = r_.at(offset + 20ULL), b = r_.at(offset + 24ULL);
+            const unsigned a = r_.at(offset + 20), b = r_.at(offset + 24);
             if (a > 4 || b > 4) r_.fail();
             t.bytes = 4ULL * a * b * count;
+            t.length = 28;
             break;
         }
-        case ClassObject: break;
+        case ClassObject: t.length = 20; break;
         case ClassStruct: {
-            const unsigned members = r_.at(offset + 20ULL);
-            if (members > 256) r_.fail();
-            unsigned long long at = offset + 24ULL, one = 0;
+            const unsigned members = r_.at(offset + 20);
+            if (members > kMaxStructMembers) r_.fail();
+            unsigned long long one = 0;
+            t.length = 24;
             for (unsigned m = 0; m < members && r_.ok; ++m) {
-                const unsigned long long before = at;
-                TypeInfo member = type(unsigned(at), true, depth + 1);
+                const TypeInfo member = type(offset + t.length, true, depth + 1);
                 one += member.bytes;
-                at = before + typeLength(unsigned(before), depth + 1);
+                t.length += member.length;
             }
             t.bytes = one * count;
             break;
         }
         default: r_.fail();
         }
-        if (t.bytes > 0x1000000) r_.fail();
+        if (t.bytes > kMaxValueBytes) r_.fail();
         return t;
     }
-
-    // The length in bytes of a type descriptor, members included.
-    unsigned long long typeLength(unsigned offset, int depth)
-    {
-        if (depth > kMaxTypeDepth || !r_.ok) return 0;
-        const unsigned klass = r_.at(offset + 4ULL);
-        if (klass == ClassObject) return 20;
-        if (klass != ClassStruct) return 28;
-        const unsigned members = r_.at(offset + 20ULL);
-        unsigned long long length = 24;
-        for (unsigned m = 0; m < members && r_.ok && m <= 256; ++m)
-            length += typeLength(unsigned(offset + length), depth + 1);
-        return length;
-    }
-
-    static bool IsObjectWithId(unsigned type)
-    {
-        return type == TypeString || (type >= TypeTexture && type <= TypeTextureCube) ||
-               type == TypePixelShader || type == TypeVertexShader;
-    }
-    static bool IsSampler(unsigned type) { return type >= TypeSampler && type <= TypeSamplerCube; }
 
     // The value of a type at a base offset. Returns the number of states of a sampler's list
     // (of its first element), 0 otherwise.
@@ -177,12 +210,15 @@ private:
     {
         const unsigned long long count = t.elements ? t.elements : 1;
         if (t.klass != ClassObject) {
-            if (t.bytes > 0) r_.at(offset + t.bytes - 4);
+            if (t.bytes > 0 && r_.charge(t.bytes / kValueBytesPerWork)) r_.at(offset + t.bytes - 4);
             return 0;
         }
         if (IsObjectWithId(t.type)) {
-            for (unsigned long long e = 0; e < count && r_.ok; ++e)
-                if (r_.at(offset + 4 * e) >= objects_) r_.fail();
+            for (unsigned long long e = 0; e < count && r_.ok; ++e) {
+                const unsigned id = r_.at(offset + 4 * e);
+                if (id >= objects_) r_.fail();
+                else objectTypes_[id] = t.type;
+            }
             return 0;
         }
         if (!IsSampler(t.type)) {
@@ -194,7 +230,7 @@ private:
         unsigned first = 0;
         for (unsigned long long e = 0; e < count && r_.ok; ++e) {
             const unsigned states = r_.at(at);
-            if (states > 256) r_.fail();
+            if (states > kMaxSamplerStates) r_.fail();
             if (e == 0) first = states;
             at += 4;
             for (unsigned s = 0; s < states && r_.ok; ++s, at += 16)
@@ -203,14 +239,16 @@ private:
         return first;
     }
 
-    void state(unsigned operation, unsigned typeOffset, unsigned valueOffset, int depth)
+    // One state: its operation, type and value. Returns the state's type.
+    unsigned state(unsigned operation, unsigned typeOffset, unsigned valueOffset, int depth)
     {
         if (operation >= kStateOperations || depth > kMaxTypeDepth) {
             r_.fail();
-            return;
+            return kNoType;
         }
         const TypeInfo t = type(typeOffset, false, 0);
         if (r_.ok) value(t, valueOffset, depth);
+        return t.type;
     }
 
     void annotations(unsigned count)
@@ -242,22 +280,38 @@ private:
         const unsigned passes = r_.next();
         annotations(annotationCount);
         if (!r_.fits(passes, 12)) return;
-        std::vector<unsigned> passStates;
+        std::vector<std::vector<unsigned>> passStateTypes;
         for (unsigned p = 0; p < passes && r_.ok; ++p) {
             r_.name(r_.next(), true);
             const unsigned passAnnotations = r_.next();
             const unsigned states = r_.next();
             annotations(passAnnotations);
             if (!r_.fits(states, 16)) return;
+            std::vector<unsigned> types;
             for (unsigned s = 0; s < states && r_.ok; ++s) {
                 const unsigned operation = r_.next();
                 r_.next(); // stage, sampler or register number
                 const unsigned typeOffset = r_.next(), valueOffset = r_.next();
-                state(operation, typeOffset, valueOffset, 0);
+                types.push_back(state(operation, typeOffset, valueOffset, 0));
             }
-            passStates.push_back(states);
+            passStateTypes.push_back(types);
         }
-        techniquePassStates_.push_back(passStates);
+        techniqueStateTypes_.push_back(passStateTypes);
+    }
+
+    // The bytes D3DX makes an object of: shader code must be whole code of its kind with whole
+    // constant tables, a string or a parameter name must end inside its bytes.
+    void objectBytes(unsigned type, const unsigned char* bytes, unsigned size)
+    {
+        if (!bytes || !r_.charge(size / 4)) return;
+        if (IsShader(type)) {
+            const uint32_t kind = type == TypeVertexShader ? kVertexShaderCodeKind : kPixelShaderCodeKind;
+            if (!ConstantTablesFit(bytes, size, kind)) r_.fail();
+        } else if (type == TypeString) {
+            bool terminated = false;
+            for (unsigned i = 0; i < size && !terminated; ++i) terminated = bytes[i] == 0;
+            if (!terminated) r_.fail();
+        }
     }
 
     // The object data and the resource records that end the stream.
@@ -267,35 +321,48 @@ private:
         const unsigned resources = r_.next();
         if (!r_.fits(entries, 8)) return;
         for (unsigned e = 0; e < entries && r_.ok; ++e) {
-            if (r_.next() >= objects_) r_.fail();
-            r_.skipBlob(r_.next());
+            const unsigned id = r_.next();
+            const unsigned size = r_.next();
+            if (id >= objects_) r_.fail();
+            const unsigned char* bytes = r_.blob(size);
+            if (r_.ok) objectBytes(objectTypes_[id], bytes, size);
         }
         if (!r_.fits(resources, 24)) return;
         for (unsigned i = 0; i < resources && r_.ok; ++i) {
             const unsigned techniqueIndex = r_.next(), index = r_.next(), element = r_.next();
             const unsigned stateIndex = r_.next(), usage = r_.next();
+            const unsigned size = r_.next();
             if (usage > 2) r_.fail();
-            if (techniqueIndex == 0xFFFFFFFF) {
+            unsigned stateType = kNoType;
+            if (techniqueIndex == kSamplerStatesTechnique) {
                 // A state of a sampler parameter's list.
                 if (index >= samplerStates_.size() || samplerStates_[index].empty() ||
                     stateIndex >= samplerStates_[index][0] ||
                     (element != 0xFFFFFFFF && element >= parameterElements_[index]))
                     r_.fail();
-            } else if (techniqueIndex >= techniquePassStates_.size() ||
-                       index >= techniquePassStates_[techniqueIndex].size() ||
-                       stateIndex >= techniquePassStates_[techniqueIndex][index]) {
+            } else if (techniqueIndex >= techniqueStateTypes_.size() ||
+                       index >= techniqueStateTypes_[techniqueIndex].size() ||
+                       stateIndex >= techniqueStateTypes_[techniqueIndex][index].size()) {
                 r_.fail();
+            } else {
+                stateType = techniqueStateTypes_[techniqueIndex][index][stateIndex];
             }
-            r_.skipBlob(r_.next());
+            const unsigned char* bytes = r_.blob(size);
+            if (!r_.ok) return;
+            // Usage 0 of a shader state: its code. Usage 1: the name of the parameter it takes
+            // its value from.
+            if (usage == 0 && IsShader(stateType)) objectBytes(stateType, bytes, size);
+            else if (usage == 1) objectBytes(TypeString, bytes, size);
         }
     }
 
     EffectReader r_;
     size_t size_;
     unsigned objects_ = 0;
+    std::vector<unsigned> objectTypes_;                 // per object id: the type that named it
     std::vector<std::vector<unsigned>> samplerStates_;  // per parameter: states of a sampler's list
     std::vector<unsigned> parameterElements_;           // per parameter: its element count
-    std::vector<std::vector<unsigned>> techniquePassStates_; // per technique, per pass: states
+    std::vector<std::vector<std::vector<unsigned>>> techniqueStateTypes_; // per technique, pass, state: its type
 };
 
 } // namespace
@@ -314,17 +381,17 @@ bool IsSoundEffectData(const unsigned char* data, size_t size)
 bool IsSoundEffectFile(const char* path)
 {
     if (!path) return false;
-    HANDLE file = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                              FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return false;
-    LARGE_INTEGER size = {};
-    std::vector<unsigned char> data;
-    bool ok = GetFileSizeEx(file, &size) && size.QuadPart < 0x10000000;
-    if (ok) {
-        data.resize(size_t(size.QuadPart));
-        DWORD got = 0;
-        ok = data.empty() || (ReadFile(file, data.data(), DWORD(data.size()), &got, nullptr) && got == data.size());
+    FILE* file = fopen(path, "rb");
+    if (!file) return false;
+    // Read to the end, refusing files past the size limit.
+    std::vector<unsigned char> data, chunk(65536);
+    size_t got;
+    bool ok = true;
+    while (ok && (got = fread(chunk.data(), 1, chunk.size(), file)) > 0) {
+        ok = data.size() + got <= kMaxFileBytes;
+        if (ok) data.insert(data.end(), chunk.begin(), chunk.begin() + got);
     }
-    CloseHandle(file);
+    ok = ok && !ferror(file);
+    fclose(file);
     return ok && IsSoundEffectData(data.data(), data.size());
 }

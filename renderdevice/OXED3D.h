@@ -1,12 +1,18 @@
-// OXED3D: the Direct3D 9 render device behind OXERenderDevice.
-//
-// Sources by area:
-//   OXED3D.cpp        construction, log, start-up, display modes, reset, release, frames, stages,
-//                     views and transforms, render states, lights and materials, built-in camera
-//   OXED3DText.cpp    fonts, text, lines and points
-//   OXED3DShaders.cpp shaders, shared vertex declarations, music, random numbers
-//
-// The fields are public plain data in a fixed order; the managers and the tests read them.
+/// @file
+/// OXED3D: the Direct3D 9 render device behind OXERenderDevice, and the library-wide state of the
+/// render device library (the current device, the shared vertex declarations).
+///
+/// Sources by area:
+///   OXED3D.cpp               library-wide state, construction, log, the device's own fields and
+///                            accessors
+///   OXED3DLifecycle.cpp      start-up, display modes, reset, release
+///   OXED3DFramesAndViews.cpp frames, stages, views and transforms
+///   OXED3DRenderStates.cpp   render states, lights and materials
+///   OXED3DCamera.cpp         built-in camera
+///   OXED3DText.cpp           fonts, text, lines and points
+///   OXED3DShaders.cpp        shaders, shared vertex declarations, music, random numbers
+///
+/// The fields are public plain data in a fixed order; the managers and the tests read them.
 #pragma once
 #include <windows.h>
 #include <d3d9.h>
@@ -18,35 +24,59 @@ class OXED3D;
 
 // Library-wide state. Every deliverable links its own copy of the render device library, so each
 // keeps its own values of these.
-// The most recently constructed device of this library (cleared when that device is destroyed);
-// the font operations and the shared declarations reach the Direct3D device through it.
+
+/// The most recently constructed device of this library (cleared when that device is destroyed);
+/// the font operations and the shared declarations reach the Direct3D device through it.
 extern OXED3D* g_pOXECurrentDevice;
-// The shared particle declaration (position, 3D and four 1D texture coordinates, colour; 44 bytes).
+/// The shared particle declaration (position, 3D and four 1D texture coordinates, colour; 44
+/// bytes), made by CreateVertexDeclarations.
 extern IDirect3DVertexDeclaration9* g_pOXEParticleDecl;
-// The shared position-only declaration (12 bytes).
+/// The shared position-only declaration (12 bytes), made by CreateVertexDeclarations.
 extern IDirect3DVertexDeclaration9* g_pOXEPositionDecl;
 // (The flush-log flag g_OXEFlushLog is declared in OXELog.h.)
 
-// Sends one multimedia command string (mciSendStringA unless replaced); PlayMusic and CloseMusic
-// send through it, and tests replace it to see their commands.
+/// Sends one multimedia command string (mciSendStringA unless replaced); PlayMusic and CloseMusic
+/// send through it, and tests replace it to see their commands.
 typedef DWORD(WINAPI* OXEMciSendFn)(LPCSTR command, LPSTR reply, UINT replyLength, HWND callback);
+/// The function PlayMusic and CloseMusic send their commands with (mciSendStringA).
 extern OXEMciSendFn g_pOXEMciSend;
 
-// Makes a device this library's current device (the game does this with the device it got from
-// the graphics library); null clears it.
+/// Makes a device this library's current device, or clears it with null. A program that links
+/// the render device library (Pelmora::RenderDevice) calls it with the device it got from
+/// PelmoraGraf.dll, so that its own copy of the library (its vertex declarations, fonts made
+/// through it) reaches that device; the device is borrowed, not owned. Clear it (null) once
+/// the device is released: the device's destructor clears only its own library's pointer.
 void OXESetCurrentRenderDevice(OXERenderDevice* device);
 
-#define OXE_MAX_RENDER_WINDOWS 8 // render windows and extra swap chains
-#define OXE_MAX_STAGES 4         // viewport + projection stages
-#define OXE_MAX_SHADERS 20       // places in each shader table
-#define OXE_FONT_ROWS 3          // rows of the font table
-#define OXE_FONT_ROW_LENGTH 11   // entries per row: a default row holds eleven fonts (heights 10..20)
-#define OXE_TEXTURE_STAGES 8     // recorded stage texture operations
-#define OXE_NO_ID 0xFFFF         // no skin, empty texture stage
+#define OXE_MAX_RENDER_WINDOWS 8 ///< render windows and extra swap chains
+#define OXE_MAX_STAGES 4         ///< viewport + projection stages
+#define OXE_MAX_SHADERS 20       ///< places in each shader table (19 are filled at most)
+#define OXE_FONT_ROWS 3          ///< rows of the font table
+#define OXE_FONT_ROW_LENGTH 11   ///< entries per row: a default row holds eleven fonts (heights 10..20)
+#define OXE_TEXTURE_STAGES 8     ///< recorded stage texture operations
+#define OXE_NO_ID 0xFFFF         ///< no skin, empty texture stage
 
+/// How a device draws its screen-space lines (DrawLine, DrawRectOutline, FillRect).
+enum class OXELineWay : BYTE {
+    LineObject, ///< a D3DX line object made, used and released for each line
+    Triangles,  ///< two pre-transformed triangles per line: the line object cannot draw on this device
+};
+
+/// The Direct3D 9 render device: every operation of OXERenderDevice (their text is there).
+///
+/// Life cycle: constructed by CreateRenderDevice of a library (it opens "log_renderdevice.txt"
+/// in the working folder, truncating it, and becomes that library's current device); started by
+/// Init; released by Release, which the destructor calls (ReleaseRenderDevice of the same
+/// library deletes it). It owns its Direct3D object and device, the skin and vertex cache
+/// managers, its fonts, shaders, vertex declarations and log. ResetDevice makes its default-pool
+/// objects again after a loss; the states a program set must be set again.
 class OXED3D : public OXERenderDevice {
 public:
+    /// Constructs a device of the library whose module handle is given: every field at its start
+    /// value, the default presentation, the log opened with "online (waiting for initialization
+    /// call)"; no Direct3D yet. The new device becomes the library's current device.
     explicit OXED3D(HINSTANCE module);
+    /// Release, then clears the library's current device if it is this one.
     ~OXED3D() override;
     OXED3D(const OXED3D&) = delete;
     OXED3D& operator=(const OXED3D&) = delete;
@@ -170,100 +200,123 @@ public:
     void ReleaseVertexDeclarations() override;
     int GetRandomInt(int low, int high) override;
 
-    // ---- Internal helpers (not in the interface) ----
+    // ---- Internal helpers (not in the interface; the device's own sources and tests use them) ----
     // OXED3D.cpp
-    void Log(const char* format, ...) __attribute__((format(printf, 2, 3))); // device line, "[OXED3DDEVICE]: "
-    HRESULT ActivatePerspectiveStage();       // makes stage 0 active with its perspective projection
-    DWORD ClearFlags(bool color, bool depth, bool stencil) const; // Direct3D clear flags for a request
-    int StageIndex() const;                   // active stage, or -1 when none is active
-    void FlushVertexCache();                  // FlushAll of the vertex cache manager, if there is one
-    void InvalidateVertexCacheStates();       // InvalidateStates of the vertex cache manager, if any
-    void CreateManagers();                    // the skin manager and the vertex cache manager
-    void DeleteManagers();                    // deletes both and sets them to none
-    template <class F> void ForEachFont(F action); // every font of the table and the list
+    /// Writes one device line to the log: "[OXED3DDEVICE]: ", the message formatted printf-style
+    /// (cut at 259 characters), a line feed.
+    void Log(const char* format, ...) __attribute__((format(printf, 2, 3)));
+    /// FlushAll of the vertex cache manager, if there is one.
+    void FlushVertexCache();
+    /// InvalidateStates of the vertex cache manager, if there is one.
+    void InvalidateVertexCacheStates();
+    // OXED3DLifecycle.cpp
+    /// Makes the skin manager and the vertex cache manager (deleting any earlier pair).
+    void CreateManagers();
+    /// Deletes both managers and sets them to none.
+    void DeleteManagers();
+    /// Calls action with every font of the table and the list.
+    template <class F> void ForEachFont(F action);
+    // OXED3DFramesAndViews.cpp
+    /// Makes stage 0 active with its perspective projection: its viewport on the device, the
+    /// combined matrices (OXE_PLATFORM_FAIL before the device runs, OXE_FAIL when Direct3D refuses).
+    HRESULT ActivatePerspectiveStage();
+    /// Direct3D clear flags for a request (the stencil only when Init asked for one).
+    DWORD ClearFlags(bool color, bool depth, bool stencil) const;
+    /// The active stage, or -1 when none is active.
+    int StageIndex() const;
     // OXED3DText.cpp
-    void ReleaseTextObjects();                // releases the font table and the font list
-    HRESULT DrawWithLineObject(int x0, int y0, int x1, int y1, int width, D3DCOLOR color); // one D3DX line
+    /// Releases the font table and the font list.
+    void ReleaseTextObjects();
+    /// Draws count lines of one width (pixels) and colour, line i given by lineAt(i), the way the
+    /// device draws lines (m_lineWay): one line object made, used and released per line, or
+    /// pre-transformed triangles; switches the way to triangles when the line object cannot draw.
+    template <class LineAt> void DrawLines(UINT count, float width, D3DCOLOR color, LineAt lineAt);
+    /// The fonts in the font list: m_fontCount, never past the places its allocation holds.
+    UINT FontListLength() const;
     // OXED3DShaders.cpp
-    void CheckShaderSupport();                // keeps the shader path only with 1.1 shaders; kind declarations
-    HRESULT LoadBuiltInVertexShader();        // the built-in vertex shader as vertex shader 0
-    void ReleaseShaderObjects();              // releases shaders and the kind declarations
+    /// Keeps the shader path only with vertex and pixel shaders 1.1, and makes the two kind
+    /// declarations then.
+    void CheckShaderSupport();
+    /// Loads the built-in vertex shader as the next vertex shader (vertex shader 0 at start-up).
+    HRESULT LoadBuiltInVertexShader();
+    /// Releases the shaders and the kind declarations.
+    void ReleaseShaderObjects();
 
     // ---- Fields, in order ----
-    HWND m_mainWindow;                                      // window given to Init; GetWindowHandle
-    HWND m_renderWindows[OXE_MAX_RENDER_WINDOWS];           // windows that may be rendered into; 0 = main
-    UINT m_renderWindowCount;                               // extra swap chains in use (0, nothing raises it)
-    UINT m_activeRenderWindow;                              // index last chosen by SelectRenderWindow
-    HINSTANCE m_module;                                     // handle given to CreateRenderDevice
-    bool m_windowed;                                        // windowed flag; IsWindowed
-    bool m_running;                                         // the device has been created
-    bool m_usingShaders;                                    // shader path active
-    int m_projectionMode;                                   // 0 perspective, 1 two-dimensional
-    int m_activeStage;                                      // stage in force; -1 before one is activated
-    OXEViewport m_stageViewports[OXE_MAX_STAGES];           // viewport of each stage
-    bool m_shaderPermission;                                // gates EnableShaders/SetShaderConstant; never set
-    D3DCOLORVALUE m_wireColor;                              // colour kept by SetRenderMode
-    int m_renderMode;                                       // engine render mode code
-    int m_orthoChoice;                                      // projection of the combined matrices: 0 persp, 1 2D, else ortho
-    OXESkinManager* m_skinManager;                          // owned; made by oneTimeInit
-    OXEVertexCacheManager* m_vertexCacheManager;            // owned; made by oneTimeInit
-    OXELog m_log;                                           // "log_renderdevice.txt", owned
-    bool m_flagA;                                           // false; QueryFlagA
-    bool m_flagB;                                           // true; QueryFlagB
-    bool m_fullscreen;                                      // stored fullscreen request
-    D3DPRESENT_PARAMETERS m_presentation;                   // presentation parameters
-    UINT m_windowWidth;                                     // size given to enableFullscreeMode
-    UINT m_windowHeight;                                    //   (full-screen viewport of InitStage)
-    D3DFORMAT m_displayFormat;                              // GetDisplayFormat
-    IDirect3D9* m_d3d;                                      // Direct3D object, owned
-    IDirect3DDevice9* m_device;                             // Direct3D device, owned; GetD3DDevice
-    IDirect3DSwapChain9* m_swapChains[OXE_MAX_RENDER_WINDOWS]; // one per extra render window
-    IDirect3DVertexDeclaration9* m_declUnlit;               // vertex kind 1 declaration, owned
-    IDirect3DVertexDeclaration9* m_declLit;                 // vertex kind 2 declaration, owned
-    IDirect3DVertexShader9* m_vertexShaders[OXE_MAX_SHADERS]; // vertex shader table
-    IDirect3DPixelShader9* m_pixelShaders[OXE_MAX_SHADERS]; // pixel shader table
-    ID3DXFont* m_fontTable[OXE_FONT_ROWS * OXE_FONT_ROW_LENGTH]; // font table, row r starts at r * row length
-    D3DCOLOR m_clearColor;                                  // clear colour
-    HWND m_focusWindow;                                     // focus window of InitWithDisplayMode
-    D3DFORMAT m_backBufferFormat;                           // back-buffer format after device creation
-    UINT m_deviceType;                                      // 1 hardware, 2 reference (InitWithDisplayMode)
-    bool m_flagC;                                           // true; QueryFlagC
-    bool m_inScene;                                         // between BeginFrame and EndFrame
-    bool m_stencil;                                         // a stencil was requested by Init
-    D3DXVECTOR3 m_camRight;                                 // camera right axis
-    D3DXVECTOR3 m_camUp;                                    // camera up axis
-    D3DXVECTOR3 m_camLook;                                  // camera look axis
-    D3DXVECTOR3 m_camPosition;                              // camera eye point
-    D3DXVECTOR3 m_camTarget;                                // point looked at
-    D3DXVECTOR3 m_camVelocity;                              // movement pending for the next update
-    float m_camYaw;                                         // yaw in radians, derived from look
-    float m_camPitch;                                       // pitch in radians, derived from look
-    float m_camPitchLimit;                                  // largest absolute pitch
-    float m_camMaxSpeed;                                    // largest movement per update
-    float m_fov;                                            // field of view (camera)
-    float m_aspect;                                         // aspect (camera)
-    float m_nearPlane;                                      // near plane (camera and clip planes)
-    float m_farPlane;                                       // far plane (camera and clip planes)
-    int m_camInvertPitch;                                   // non-zero reverses pitch input
-    int m_camFlyMode;                                       // non-zero: move along look and vertically
-    D3DMATERIAL9 m_material;                                // material set by oneTimeInit
-    D3DXMATRIX m_view2D;                                    // 2D view matrix
-    D3DXMATRIX m_view;                                      // view matrix
-    D3DXMATRIX m_proj2D;                                    // 2D projection matrix
-    D3DXMATRIX m_projPerspective[OXE_MAX_STAGES];           // perspective projection per stage
-    D3DXMATRIX m_projOrtho[OXE_MAX_STAGES];                 // orthogonal projection per stage
-    D3DXMATRIX m_world;                                     // world matrix
-    D3DXMATRIX m_viewProj;                                  // view-projection (camera projection after SetPerspective)
-    D3DXMATRIX m_worldViewProj;                             // world-view-projection
-    D3DTEXTUREOP m_stageTextureOps[OXE_TEXTURE_STAGES];     // recorded texture operation per stage
-    ID3DXFont** m_fontList;                                 // fonts of CreateArialFont, owned
-    UINT m_fontCount;                                       // entries in the font list
-    UINT m_currentSkin;                                     // current skin id
-    UINT m_valueA;                                          // QueryValueA (0)
-    UINT m_valueB;                                          // QueryValueB (0)
-    UINT m_vertexShaderCount;                               // vertex shaders in the table
-    UINT m_pixelShaderCount;                                // pixel shaders in the table
+    HWND m_mainWindow;                                      ///< window given to Init; GetWindowHandle
+    HWND m_renderWindows[OXE_MAX_RENDER_WINDOWS];           ///< windows that may be rendered into; 0 = main
+    UINT m_renderWindowCount;                               ///< extra swap chains in use (0, nothing raises it)
+    UINT m_activeRenderWindow;                              ///< index last chosen by SelectRenderWindow
+    HINSTANCE m_module;                                     ///< handle given to CreateRenderDevice
+    bool m_windowed;                                        ///< windowed flag; IsWindowed
+    bool m_running;                                         ///< the device has been created
+    bool m_usingShaders;                                    ///< shader path active
+    int m_projectionMode;                                   ///< 0 perspective, 1 two-dimensional
+    int m_activeStage;                                      ///< stage in force; -1 before one is activated
+    OXEViewport m_stageViewports[OXE_MAX_STAGES];           ///< viewport of each stage
+    bool m_shaderPermission;                                ///< gates EnableShaders/SetShaderConstant; never set
+    D3DCOLORVALUE m_wireColor;                              ///< colour kept by SetRenderMode
+    int m_renderMode;                                       ///< engine render mode code
+    int m_orthoChoice;                                      ///< projection of the combined matrices: 0 persp, 1 2D, else ortho
+    OXESkinManager* m_skinManager;                          ///< owned; made by oneTimeInit
+    OXEVertexCacheManager* m_vertexCacheManager;            ///< owned; made by oneTimeInit
+    OXELog m_log;                                           ///< "log_renderdevice.txt", owned
+    bool m_flagA;                                           ///< false; QueryFlagA
+    bool m_flagB;                                           ///< true; QueryFlagB
+    bool m_fullscreen;                                      ///< stored fullscreen request
+    D3DPRESENT_PARAMETERS m_presentation;                   ///< presentation parameters
+    UINT m_windowWidth;                                     ///< width given to enableFullscreeMode (InitStage's default)
+    UINT m_windowHeight;                                    ///< height given to enableFullscreeMode
+    D3DFORMAT m_displayFormat;                              ///< GetDisplayFormat
+    IDirect3D9* m_d3d;                                      ///< Direct3D object, owned
+    IDirect3DDevice9* m_device;                             ///< Direct3D device, owned; GetD3DDevice
+    IDirect3DSwapChain9* m_swapChains[OXE_MAX_RENDER_WINDOWS]; ///< one per extra render window
+    IDirect3DVertexDeclaration9* m_declUnlit;               ///< vertex kind 1 declaration, owned
+    IDirect3DVertexDeclaration9* m_declLit;                 ///< vertex kind 2 declaration, owned
+    IDirect3DVertexShader9* m_vertexShaders[OXE_MAX_SHADERS]; ///< vertex shader table
+    IDirect3DPixelShader9* m_pixelShaders[OXE_MAX_SHADERS]; ///< pixel shader table
+    ID3DXFont* m_fontTable[OXE_FONT_ROWS * OXE_FONT_ROW_LENGTH]; ///< font table, row r starts at r * row length
+    D3DCOLOR m_clearColor;                                  ///< clear colour
+    HWND m_focusWindow;                                     ///< focus window of InitWithDisplayMode
+    D3DFORMAT m_backBufferFormat;                           ///< back-buffer format after device creation
+    UINT m_deviceType;                                      ///< 1 hardware, 2 reference (InitWithDisplayMode)
+    bool m_flagC;                                           ///< true; QueryFlagC
+    bool m_inScene;                                         ///< between BeginFrame and EndFrame
+    bool m_stencil;                                         ///< a stencil was requested by Init
+    D3DXVECTOR3 m_camRight;                                 ///< camera right axis
+    D3DXVECTOR3 m_camUp;                                    ///< camera up axis
+    D3DXVECTOR3 m_camLook;                                  ///< camera look axis
+    D3DXVECTOR3 m_camPosition;                              ///< camera eye point
+    D3DXVECTOR3 m_camTarget;                                ///< point looked at
+    D3DXVECTOR3 m_camVelocity;                              ///< movement pending for the next update
+    float m_camYaw;                                         ///< yaw in radians, derived from look
+    float m_camPitch;                                       ///< pitch in radians, derived from look
+    float m_camPitchLimit;                                  ///< largest absolute pitch
+    float m_camMaxSpeed;                                    ///< largest movement per update
+    float m_fov;                                            ///< field of view (camera)
+    float m_aspect;                                         ///< aspect (camera)
+    float m_nearPlane;                                      ///< near plane (camera and clip planes)
+    float m_farPlane;                                       ///< far plane (camera and clip planes)
+    int m_camInvertPitch;                                   ///< non-zero reverses pitch input
+    int m_camFlyMode;                                       ///< non-zero: move along look and vertically
+    D3DMATERIAL9 m_material;                                ///< material set by oneTimeInit
+    D3DXMATRIX m_view2D;                                    ///< 2D view matrix
+    D3DXMATRIX m_view;                                      ///< view matrix
+    D3DXMATRIX m_proj2D;                                    ///< 2D projection matrix
+    D3DXMATRIX m_projPerspective[OXE_MAX_STAGES];           ///< perspective projection per stage
+    D3DXMATRIX m_projOrtho[OXE_MAX_STAGES];                 ///< orthogonal projection per stage
+    D3DXMATRIX m_world;                                     ///< world matrix
+    D3DXMATRIX m_viewProj;                                  ///< view-projection (camera projection after SetPerspective)
+    D3DXMATRIX m_worldViewProj;                             ///< world-view-projection
+    D3DTEXTUREOP m_stageTextureOps[OXE_TEXTURE_STAGES];     ///< recorded texture operation per stage
+    ID3DXFont** m_fontList;                                 ///< fonts of CreateArialFont, owned
+    UINT m_fontCount;                                       ///< entries in the font list
+    UINT m_currentSkin;                                     ///< current skin id
+    UINT m_valueA;                                          ///< QueryValueA (0)
+    UINT m_valueB;                                          ///< QueryValueB (0)
+    UINT m_vertexShaderCount;                               ///< vertex shaders in the table
+    UINT m_pixelShaderCount;                                ///< pixel shaders in the table
     // Implementation state beyond the device's documented fields.
-    bool m_lineObjectRefused;                               // the D3DX line object said it cannot draw on
-                                                            //   this device: lines go straight to triangles
+    OXELineWay m_lineWay;                                   ///< how lines are drawn: line object until it says
+                                                            ///<   it cannot draw; asked again after reset, release
 };

@@ -6,6 +6,7 @@
 #include "OXED3D.h"
 #include "OXEVertexCacheManager.h"
 #include "OXERandom.h"
+#include "ShaderCodeCheck.h"
 #include <mmsystem.h>
 #include <cstring>
 #include <string>
@@ -84,22 +85,6 @@ struct ShaderCode {
         if (file != INVALID_HANDLE_VALUE) CloseHandle(file);
     }
 };
-
-// True when `bytes` bytes of compiled code start with a version token of the wanted kind
-// (0xFFFE vertex, 0xFFFF pixel) and hold the end token, so that Direct3D, which reads up to the
-// end token, stays inside them. Comment blocks are skipped whole: their data may hold anything.
-bool CompiledCodeFits(const void* code, size_t bytes, DWORD versionKind)
-{
-    const DWORD* tokens = static_cast<const DWORD*>(code);
-    const size_t count = bytes / sizeof(DWORD);
-    if (count < 2 || (tokens[0] >> 16) != versionKind) return false;
-    for (size_t i = 1; i < count; ++i) {
-        const DWORD token = tokens[i];
-        if (token == 0x0000FFFF) return true;
-        if ((token & 0xFFFF) == 0xFFFE) i += (token >> 16) & 0x7FFF; // comment: skip its data
-    }
-    return false;
-}
 
 // Assembles text or an assembly file into code.
 HRESULT AssembleShader(const char* source, UINT length, bool fromFile, ShaderCode& code)
@@ -257,7 +242,7 @@ HRESULT OXED3D::LoadPixelShader(const void* source, UINT length, bool fromFile, 
 HRESULT OXED3D::ActivateVertexShader(UINT id, int vertexKind)
 {
     if (!m_usingShaders) return OXE_NOSHADERSUPPORT;
-    if (id >= m_vertexShaderCount) return OXE_INVALIDID;
+    if (id >= m_vertexShaderCount || id >= OXE_MAX_SHADERS) return OXE_INVALIDID; // the count is public
     FlushVertexCache();
     IDirect3DVertexDeclaration9* declaration = nullptr;
     if (vertexKind == 1)
@@ -274,7 +259,7 @@ HRESULT OXED3D::ActivateVertexShader(UINT id, int vertexKind)
 HRESULT OXED3D::ActivatePixelShader(UINT id)
 {
     if (!m_usingShaders) return OXE_NOSHADERSUPPORT;
-    if (id >= m_pixelShaderCount) return OXE_INVALIDID;
+    if (id >= m_pixelShaderCount || id >= OXE_MAX_SHADERS) return OXE_INVALIDID;
     FlushVertexCache();
     if (FAILED(m_device->SetPixelShader(m_pixelShaders[id]))) return OXE_FAIL;
     return OXE_OK;

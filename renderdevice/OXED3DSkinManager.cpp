@@ -1,32 +1,14 @@
 #include "OXED3DSkinManager.h"
 #include "OXEResult.h"
 #include "OXEBitmapRows.h"
+#include "OXEColorByte.h"
+#include "OXEGrowList.h"
+#include "BitmapFileCheck.h"
 #include <d3dx9.h>
 #include <cstdarg>
 #include <cstdlib>
 #include <cstring>
 #include <cmath>
-
-// Lists grow by this many records whenever one is added at a multiple of it.
-static const UINT kGrowStep = 50;
-
-// Grows a block of records in place to count + 50 when count is a multiple of 50.
-template <typename T> static bool GrowList(T*& list, UINT count)
-{
-    if (count % kGrowStep != 0) return true;
-    T* grown = static_cast<T*>(realloc(list, sizeof(T) * (size_t(count) + kGrowStep)));
-    if (!grown) return false;
-    list = grown;
-    return true;
-}
-
-// A colour channel 0..1 as a byte: times 255, truncated toward zero, low 8 bits kept.
-static BYTE ChannelToByte(float value)
-{
-    float scaled = value * 255.0f;
-    if (!(scaled > -2147483648.0f && scaled < 2147483647.0f)) return 0; // NaN or far out of range
-    return BYTE(int(scaled) & 0xFF);
-}
 
 // The cap of LimitAlpha for a general transparency below 1.0; negatives mean fully transparent.
 static BYTE AlphaCap(float alphaValue)
@@ -100,9 +82,9 @@ void OXED3DSkinManager::Log(const char* format, ...)
     m_pLog->WriteText(OXE_LOG_SKINMAN, buffer);
 }
 
-bool OXED3DSkinManager::GrowMaterials() { return GrowList(m_pMaterials, m_nNumMaterials); }
-bool OXED3DSkinManager::GrowTextures() { return GrowList(m_pTextures, m_nNumTextures); }
-bool OXED3DSkinManager::GrowSkins() { return GrowList(m_pSkins, m_nNumSkins); }
+bool OXED3DSkinManager::GrowMaterials() { return OXEGrowList(m_pMaterials, m_nNumMaterials); }
+bool OXED3DSkinManager::GrowTextures() { return OXEGrowList(m_pTextures, m_nNumTextures); }
+bool OXED3DSkinManager::GrowSkins() { return OXEGrowList(m_pSkins, m_nNumSkins); }
 
 bool OXED3DSkinManager::IsColorEqual(const D3DCOLORVALUE* a, const D3DCOLORVALUE* b)
 {
@@ -204,8 +186,8 @@ HRESULT OXED3DSkinManager::LoadNewTexture(TextureRecord& record, const char* nam
         }
         for (UINT k = 0; SUCCEEDED(hr) && k < record.keyCount; ++k) {
             const D3DCOLORVALUE& key = colorKeys[k];
-            hr = ApplyColorKey(record.texture, ChannelToByte(key.r), ChannelToByte(key.g),
-                               ChannelToByte(key.b), ChannelToByte(key.a));
+            hr = ApplyColorKey(record.texture, OXEColorByte(key.r), OXEColorByte(key.g),
+                               OXEColorByte(key.b), OXEColorByte(key.a));
         }
         if (SUCCEEDED(hr) && alphaValue < 1.0f) {
             record.alpha = alphaValue;
@@ -323,55 +305,6 @@ HRESULT OXED3DSkinManager::AddNormalMapTexture(UINT skinId, const char* name)
     }
     skin.textures[0] = m_nNumTextures++;
     return OXE_OK;
-}
-
-// Whether a file holds a bitmap whose headers are whole and whose pixel rows lie inside the
-// file. The system's bitmap loader trusts the headers: rows claimed past the end of the file
-// are read from beyond it (the process crashes, or takes whatever memory follows), so files
-// that fail this check are not handed to it at all.
-static bool IsWholeBitmapFile(const char* name)
-{
-    HANDLE file = CreateFileA(name, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                              FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return false;
-    LARGE_INTEGER size = {};
-    BYTE head[14 + 40] = {};
-    DWORD got = 0;
-    const bool read = GetFileSizeEx(file, &size) && ReadFile(file, head, sizeof head, &got, nullptr);
-    CloseHandle(file);
-    if (!read || got < 14 + 12) return false;
-
-    auto u16 = [&](int at) { return UINT(head[at] | head[at + 1] << 8); };
-    auto u32 = [&](int at) { return UINT(u16(at) | u16(at + 2) << 16); };
-    if (head[0] != 'B' || head[1] != 'M') return false;
-    const long long fileSize = size.QuadPart;
-    const long long bitsOffset = u32(10);
-    const UINT infoSize = u32(14);
-    long long width, height;
-    UINT planes, bitCount, compression = BI_RGB;
-    if (infoSize == 12) { // the old core header: 16-bit sizes
-        width = u16(18);
-        height = u16(20);
-        planes = u16(22);
-        bitCount = u16(24);
-    } else {
-        if (infoSize < 40 || got < 14 + 40 || 14 + (long long)infoSize > fileSize) return false;
-        width = int(u32(18));
-        height = int(u32(22));
-        planes = u16(26);
-        bitCount = u16(28);
-        compression = u32(30);
-    }
-    if (height < 0) height = -height; // top-down rows
-    if (width <= 0 || height <= 0 || planes != 1) return false;
-    if (bitCount != 1 && bitCount != 4 && bitCount != 8 && bitCount != 16 && bitCount != 24 &&
-        bitCount != 32)
-        return false;
-    if (compression != BI_RGB && compression != BI_BITFIELDS) return false;
-    if (bitsOffset < 14 + (long long)infoSize) return false;
-    // 64-bit arithmetic: width x height x bits of any 32-bit header fields cannot overflow.
-    const long long rowPitch = (width * bitCount + 31) / 32 * 4;
-    return bitsOffset + rowPitch * height <= fileSize;
 }
 
 // Loads the bitmap file named in the record into a new one-level managed texture:

@@ -7,13 +7,14 @@
 //   - the font list of CreateArialFont, read by DrawFormattedText; ids are list positions.
 // Indices outside the table and empty entries are refused: nothing is created or drawn.
 //
-// Lines go through a D3DX line object. Where the line object refuses to draw (Wine's D3DX has no
-// line drawing), the same line is drawn as two pre-transformed triangles, with the states that
-// takes saved and restored around it, so lines and rectangles show on every platform. Once the
-// line object has said that it cannot draw, the device (until it is reset or released) draws
-// its lines as triangles without asking again, and an outline or a filled rectangle changes and
-// restores the states once for all its lines.
+// Lines, outlines and filled rectangles are lists of lines drawn by DrawLines, the way the device
+// has decided on (m_lineWay): through a D3DX line object, or as two pre-transformed triangles per
+// line, with the states that takes saved and restored around them, so that lines and rectangles
+// show on every platform. A device starts with the line object; once it answers that it cannot
+// draw at all (Wine's D3DX has no line drawing), the device draws its lines as triangles without
+// asking again until it is reset or released.
 #include "OXED3D.h"
+#include <malloc.h>
 #include <cstdlib>
 #include <cstring>
 #include <cmath>
@@ -69,7 +70,38 @@ HRESULT CreateDescribedFont(IDirect3DDevice9* device, const char* face, int heig
     return hr;
 }
 
-// ---- Line fallback ----
+// ---- Lines ----
+
+// A line from (x0, y0) to (x1, y1) in back-buffer pixels.
+struct ScreenLine {
+    float x0, y0, x1, y1;
+};
+
+// What a line object made for one line did with it.
+enum class LineObjectAnswer {
+    Drawn,      // the line is drawn
+    NotMade,    // no line object could be made: the line is left out
+    CannotDraw, // E_NOTIMPL: the line object cannot draw on this device at all
+    Failed,     // any other failure: this line goes to triangles, the next one asks again
+};
+
+// Draws one line with a D3DX line object made, used and released for it.
+LineObjectAnswer DrawWithLineObject(IDirect3DDevice9* device, const ScreenLine& line, float width, D3DCOLOR color)
+{
+    ID3DXLine* object = nullptr;
+    if (FAILED(D3DXCreateLine(device, &object)) || !object) return LineObjectAnswer::NotMade;
+    D3DXVECTOR2 points[2] = {D3DXVECTOR2(line.x0, line.y0), D3DXVECTOR2(line.x1, line.y1)};
+    object->SetWidth(width);
+    object->SetPattern(0xFFFFFFFF);
+    HRESULT drawn = object->Begin();
+    if (SUCCEEDED(drawn)) {
+        drawn = object->Draw(points, 2, color);
+        object->End();
+    }
+    object->Release();
+    if (SUCCEEDED(drawn)) return LineObjectAnswer::Drawn;
+    return drawn == E_NOTIMPL ? LineObjectAnswer::CannotDraw : LineObjectAnswer::Failed;
+}
 
 // A pre-transformed, coloured vertex.
 struct ScreenVertex {
@@ -115,10 +147,11 @@ const StateValue kLineStage1States[] = {
 };
 const int kLineStage1StateCount = sizeof(kLineStage1States) / sizeof(kLineStage1States[0]);
 
-// The quad of a line of the given width centred on the segment (x0, y0)-(x1, y1), as a
-// four-vertex strip. False for a segment of no length or a width below one half pixel.
-bool BuildLineQuad(float x0, float y0, float x1, float y1, float width, D3DCOLOR color, ScreenVertex quad[4])
+// The quad of a line of the given width centred on the line, as a four-vertex strip. False for
+// a line of no length or a width below one half pixel.
+bool BuildLineQuad(const ScreenLine& line, float width, D3DCOLOR color, ScreenVertex quad[4])
 {
+    const float x0 = line.x0, y0 = line.y0, x1 = line.x1, y1 = line.y1;
     float dx = x1 - x0, dy = y1 - y0;
     float length = std::sqrt(dx * dx + dy * dy);
     if (length <= 0.0f || width < 0.5f) return false;
@@ -140,8 +173,8 @@ bool BuildLineQuad(float x0, float y0, float x1, float y1, float width, D3DCOLOR
 // Lines drawn as pre-transformed triangles, one strip of four vertices each. Before the first
 // line the states they need are put in force (only those the device does not already hold);
 // when the object goes, the states it changed, the vertex input and the shaders are written
-// back. An outline or a filled rectangle so changes and restores the states once for all its
-// lines; degenerate lines touch nothing.
+// back. A list of lines drawn through one object so changes and restores the states once for
+// all of them; degenerate lines touch nothing.
 class TriangleLines {
 public:
     explicit TriangleLines(IDirect3DDevice9* device) : device_(device) {}
@@ -149,10 +182,10 @@ public:
     TriangleLines(const TriangleLines&) = delete;
     TriangleLines& operator=(const TriangleLines&) = delete;
 
-    void Draw(float x0, float y0, float x1, float y1, float width, D3DCOLOR color)
+    void Draw(const ScreenLine& line, float width, D3DCOLOR color)
     {
         ScreenVertex quad[4];
-        if (!BuildLineQuad(x0, y0, x1, y1, width, color, quad)) return;
+        if (!BuildLineQuad(line, width, color, quad)) return;
         if (!begun_) Begin();
         device_->DrawPrimitiveUP(D3DPT_TRIANGLESTRIP, 2, quad, sizeof(ScreenVertex));
     }
@@ -269,11 +302,13 @@ HRESULT OXED3D::CreateArialFont(UINT, UINT weight, bool italic, UINT, UINT, int 
     if (exact > INT_MAX || exact < -INT_MAX) return OXE_INVALIDPARAM;
     const int h = MulDiv(pointSize, pixelsPerInch, 72);
 
-    // Grow the list by one place; the count moves only once the font exists.
-    ID3DXFont** grown = static_cast<ID3DXFont**>(realloc(m_fontList, sizeof(ID3DXFont*) * (m_fontCount + 1)));
+    // Grow the list by one place after the fonts it really holds; the count moves only once
+    // the font exists.
+    const UINT count = FontListLength();
+    ID3DXFont** grown = static_cast<ID3DXFont**>(realloc(m_fontList, sizeof(ID3DXFont*) * (count + 1)));
     if (!grown) return OXE_FAIL;
     m_fontList = grown;
-    m_fontList[m_fontCount] = nullptr;
+    m_fontList[count] = nullptr;
 
     // Character height -h; the width is -h/2 handed over as the description's unsigned field.
     ID3DXFont* font = nullptr;
@@ -281,16 +316,23 @@ HRESULT OXED3D::CreateArialFont(UINT, UINT weight, bool italic, UINT, UINT, int 
                                0, "Arial", &font)) ||
         !font)
         return OXE_FAIL;
-    m_fontList[m_fontCount] = font;
-    *id = m_fontCount;
-    ++m_fontCount;
+    m_fontList[count] = font;
+    *id = count;
+    m_fontCount = count + 1;
     return OXE_OK;
+}
+
+UINT OXED3D::FontListLength() const
+{
+    if (!m_fontList) return 0;
+    const size_t places = _msize(m_fontList) / sizeof(ID3DXFont*);
+    return m_fontCount < places ? m_fontCount : UINT(places);
 }
 
 void OXED3D::ReleaseTextObjects()
 {
     for (UINT i = 0; i < kFontTableSize; ++i) ReleaseFont(m_fontTable[i]);
-    for (UINT i = 0; i < m_fontCount; ++i) ReleaseFont(m_fontList[i]);
+    for (UINT i = 0, n = FontListLength(); i < n; ++i) ReleaseFont(m_fontList[i]);
     free(m_fontList);
     m_fontList = nullptr;
     m_fontCount = 0;
@@ -327,7 +369,7 @@ void OXED3D::DrawTextWithFont(const char* text, int x, int y, const char* face, 
 // shown rather than read as directives (the trailing arguments are not read).
 HRESULT OXED3D::DrawFormattedText(UINT id, int x, int y, BYTE r, BYTE g, BYTE b, const char* text, ...)
 {
-    if (id >= m_fontCount || !m_fontList[id] || !text) return OXE_INVALIDPARAM;
+    if (id >= FontListLength() || !m_fontList[id] || !text) return OXE_INVALIDPARAM;
     ID3DXFont* font = m_fontList[id];
     // Measure a single line starting at (x, y); the rectangle grows to fit.
     RECT area = {x, y, x, y};
@@ -337,64 +379,44 @@ HRESULT OXED3D::DrawFormattedText(UINT id, int x, int y, BYTE r, BYTE g, BYTE b,
 
 // ---- Lines, rectangles, points ----
 
-// Draws the line with a D3DX line object made and released for it. Returns the line object's
-// answer, or S_FALSE when none could be made.
-HRESULT OXED3D::DrawWithLineObject(int x0, int y0, int x1, int y1, int width, D3DCOLOR color)
-{
-    ID3DXLine* line = nullptr;
-    if (FAILED(D3DXCreateLine(m_device, &line)) || !line) return S_FALSE;
-    D3DXVECTOR2 points[2] = {D3DXVECTOR2(float(x0), float(y0)), D3DXVECTOR2(float(x1), float(y1))};
-    line->SetWidth(float(width));
-    line->SetPattern(0xFFFFFFFF);
-    HRESULT drawn = line->Begin();
-    if (SUCCEEDED(drawn)) {
-        drawn = line->Draw(points, 2, color);
-        line->End();
-    }
-    line->Release();
-    return drawn;
-}
-
-// Lines go through the line object until it says that it cannot draw at all (Wine's D3DX has no
-// line drawing); from then on this device draws them as triangles without asking it again.
-// A line object that fails in any other way is asked again by the next line.
-void OXED3D::DrawLine(int x0, int y0, int x1, int y1, int width, BYTE r, BYTE g, BYTE b, BYTE a)
+// While the device draws with the line object, every line gets one of its own: a line for which
+// none could be made is left out, a line it fails is drawn as triangles by itself. From the line
+// at which it answers that it cannot draw at all, the device draws as triangles, and the rest of
+// the list is drawn under one change of states. The line object and the triangles may both have
+// drawn from memory, which leaves stream 0 empty: the vertex cache manager binds again.
+template <class LineAt> void OXED3D::DrawLines(UINT count, float width, D3DCOLOR color, LineAt lineAt)
 {
     if (!m_device) return;
-    const D3DCOLOR color = PackColor(r, g, b, a);
-    if (!m_lineObjectRefused) {
-        const HRESULT drawn = DrawWithLineObject(x0, y0, x1, y1, width, color);
-        if (drawn == S_FALSE) return; // no line object could be made: nothing is drawn
-        if (drawn == E_NOTIMPL) m_lineObjectRefused = true;
-        if (SUCCEEDED(drawn)) {
-            InvalidateVertexCacheStates(); // the line object may have drawn from memory too
-            return;
-        }
+    UINT i = 0;
+    for (; i < count && m_lineWay == OXELineWay::LineObject; ++i) {
+        const ScreenLine line = lineAt(i);
+        const LineObjectAnswer answer = DrawWithLineObject(m_device, line, width, color);
+        if (answer == LineObjectAnswer::NotMade) continue;
+        if (answer == LineObjectAnswer::CannotDraw) m_lineWay = OXELineWay::Triangles; // decided until reset
+        if (answer != LineObjectAnswer::Drawn) TriangleLines(m_device).Draw(line, width, color);
+        InvalidateVertexCacheStates();
     }
-    TriangleLines(m_device).Draw(float(x0), float(y0), float(x1), float(y1), float(width), color);
-    // Drawing from memory leaves stream 0 empty: the vertex cache manager binds again.
+    if (i == count) return;
+    {
+        TriangleLines lines(m_device);
+        for (; i < count; ++i) lines.Draw(lineAt(i), width, color);
+    }
     InvalidateVertexCacheStates();
+}
+
+void OXED3D::DrawLine(int x0, int y0, int x1, int y1, int width, BYTE r, BYTE g, BYTE b, BYTE a)
+{
+    const ScreenLine line = {float(x0), float(y0), float(x1), float(y1)};
+    DrawLines(1, float(width), PackColor(r, g, b, a), [&](UINT) { return line; });
 }
 
 void OXED3D::DrawRectOutline(int x0, int y0, int x1, int y1, int width, BYTE r, BYTE g, BYTE b, BYTE a)
 {
-    const int edges[4][4] = {{x0, y1, x1, y1},  // bottom
-                             {x0, y0, x1, y0},  // top
-                             {x0, y1, x0, y0},  // left
-                             {x1, y1, x1, y0}}; // right
-    // Each edge is a line of its own while the line object may draw; once it is known to refuse,
-    // the remaining edges are drawn as triangles under one change of states.
-    int e = 0;
-    for (; e < 4 && !m_lineObjectRefused; ++e) DrawLine(edges[e][0], edges[e][1], edges[e][2], edges[e][3], width, r, g, b, a);
-    if (e == 4 || !m_device) return;
-    const D3DCOLOR color = PackColor(r, g, b, a);
-    {
-        TriangleLines lines(m_device);
-        for (; e < 4; ++e)
-            lines.Draw(float(edges[e][0]), float(edges[e][1]), float(edges[e][2]), float(edges[e][3]), float(width),
-                       color);
-    }
-    InvalidateVertexCacheStates();
+    const ScreenLine edges[4] = {{float(x0), float(y1), float(x1), float(y1)},  // bottom
+                                 {float(x0), float(y0), float(x1), float(y0)},  // top
+                                 {float(x0), float(y1), float(x0), float(y0)},  // left
+                                 {float(x1), float(y1), float(x1), float(y0)}}; // right
+    DrawLines(4, float(width), PackColor(r, g, b, a), [&](UINT e) { return edges[e]; });
 }
 
 void OXED3D::FillRect(int x, int y, int height, int width, BYTE r, BYTE g, BYTE b, BYTE a)
@@ -403,18 +425,13 @@ void OXED3D::FillRect(int x, int y, int height, int width, BYTE r, BYTE g, BYTE 
     // no pixel, so they are skipped (a huge height then costs no more than a screenful).
     const long long first = std::max<long long>(y, 0);
     const long long last = std::min<long long>((long long)y + height, (long long)GetScreenHeight() - 1);
-    const int right = int(std::clamp<long long>((long long)x + width, INT_MIN, INT_MAX));
-    // As in the outline: rows through the line object until it is known to refuse, then the
-    // remaining rows as triangles under one change of states.
-    long long row = first;
-    for (; row <= last && !m_lineObjectRefused; ++row) DrawLine(x, int(row), right, int(row), 1, r, g, b, a);
-    if (row > last || !m_device) return;
-    const D3DCOLOR color = PackColor(r, g, b, a);
-    {
-        TriangleLines lines(m_device);
-        for (; row <= last; ++row) lines.Draw(float(x), float(int(row)), float(right), float(int(row)), 1.0f, color);
-    }
-    InvalidateVertexCacheStates();
+    if (last < first) return;
+    const float left = float(x);
+    const float right = float(int(std::clamp<long long>((long long)x + width, INT_MIN, INT_MAX)));
+    DrawLines(UINT(last - first + 1), 1.0f, PackColor(r, g, b, a), [&](UINT i) {
+        const float row = float(int(first + i));
+        return ScreenLine{left, row, right, row};
+    });
 }
 
 void OXED3D::DrawPoint(int x, int y, int z, BYTE r, BYTE g, BYTE b, BYTE a)

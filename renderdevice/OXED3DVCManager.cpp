@@ -3,20 +3,13 @@
 #include "OXERenderDevice.h"
 #include "VertexCache.h"
 #include "OXEResult.h"
+#include "OXEColorByte.h"
+#include "OXEGrowList.h"
 #include <algorithm>
 #include <cstdarg>
 #include <cstdlib>
 #include <cstring>
 #include <new>
-
-// Engine render modes the draws tell apart (the render device keeps the current one).
-static const int kModePoints = 7;
-static const int kModeLineList = 8;
-static const int kModeLineStrip = 10;
-static const int kModeSolid = 11;
-
-// Buffer lists grow by this many records whenever one is added at a multiple of it.
-static const UINT kGrowStep = 50;
 
 // The most primitives the device draws in one call (its MaxPrimitiveCount); 0 when unknown.
 // Direct3D itself does not check counts against it, and a count beyond it reads vertex data
@@ -40,9 +33,9 @@ static bool WithinDrawLimit(IDirect3DDevice9* device, UINT primitives)
 static UINT WholeBufferPrimitives(int mode, UINT vertexCount, bool indexed, UINT indexCount,
                                   UINT triangles)
 {
-    if (mode == kModePoints) return vertexCount;
-    if (mode == kModeLineList) return indexed ? indexCount / 2 : vertexCount / 2;
-    if (mode == kModeLineStrip) {
+    if (mode == OXE_RENDER_POINTS) return vertexCount;
+    if (mode == OXE_RENDER_LINES) return indexed ? indexCount / 2 : vertexCount / 2;
+    if (mode == OXE_RENDER_LINESTRIP) {
         const UINT points = indexed && indexCount < vertexCount ? indexCount : vertexCount;
         return points ? points - 1 : 0;
     }
@@ -53,15 +46,6 @@ static UINT WholeBufferPrimitives(int mode, UINT vertexCount, bool indexed, UINT
 static bool BytesFit(UINT count, UINT size)
 {
     return size == 0 || count <= 0xFFFFFFFFu / size;
-}
-
-template <typename T> static bool GrowList(T*& list, UINT count)
-{
-    if (count % kGrowStep != 0) return true;
-    T* grown = static_cast<T*>(realloc(list, sizeof(T) * (size_t(count) + kGrowStep)));
-    if (!grown) return false;
-    list = grown;
-    return true;
 }
 
 OXED3DVCManager::OXED3DVCManager(IDirect3DDevice9* device, OXERenderDevice* renderDevice,
@@ -203,7 +187,7 @@ HRESULT OXED3DVCManager::FlushVertexKind(UINT kind)
 // plain material of the wire colour; then the skin's alpha states.
 void OXED3DVCManager::ApplySkin(const SkinRecord& skin, bool shaders, bool disableStage1)
 {
-    if (m_pRenderDevice->GetRenderMode() == kModeSolid) {
+    if (m_pRenderDevice->GetRenderMode() == OXE_RENDER_SOLID) {
         const D3DMATERIAL9 material = m_pSkinMan->GetMaterialRecord(skin.material);
         if (!shaders) {
             m_pDevice->SetMaterial(&material);
@@ -309,7 +293,7 @@ HRESULT OXED3DVCManager::CreateStaticBuffer(UINT kind, UINT skinId, UINT vertexC
 {
     if (!outId) return OXE_INVALIDPARAM;
     if (m_nNumStaticBuffers >= kMaxBuffers) return OXE_OUTOFMEMORY;
-    if (!GrowList(m_pStaticBuffers, m_nNumStaticBuffers)) return OXE_OUTOFMEMORY;
+    if (!OXEGrowList(m_pStaticBuffers, m_nNumStaticBuffers)) return OXE_OUTOFMEMORY;
     if (kind >= OXE_VERTEX_KIND_COUNT) return OXE_INVALIDID;
     if (!vertices || (indexCount > 0 && !indices)) return OXE_INVALIDPARAM;
     const OXEVertexKindInfo& info = OXEGetVertexKindInfo(kind);
@@ -351,7 +335,7 @@ HRESULT OXED3DVCManager::CreateIndexBuffer(UINT indexCount, const WORD* indices,
 {
     if (!outId) return OXE_INVALIDPARAM;
     if (m_nNumIndexBuffers >= kMaxBuffers) return OXE_OUTOFMEMORY;
-    if (!GrowList(m_pIndexBuffers, m_nNumIndexBuffers)) return OXE_OUTOFMEMORY;
+    if (!OXEGrowList(m_pIndexBuffers, m_nNumIndexBuffers)) return OXE_OUTOFMEMORY;
     // No index buffer of no indices can be made (0x82000004, below); given indices must be there.
     if ((indexCount > 0 && !indices) || !BytesFit(indexCount, sizeof(WORD))) return OXE_INVALIDPARAM;
     IndexBufferRecord ib;
@@ -479,17 +463,17 @@ HRESULT OXED3DVCManager::RenderStaticBuffer(UINT id)
         return OXE_FAIL;
 
     const UINT vc = sb.vertexCount;
-    if (mode == kModePoints) return m_pDevice->DrawPrimitive(D3DPT_POINTLIST, 0, vc);
+    if (mode == OXE_RENDER_POINTS) return m_pDevice->DrawPrimitive(D3DPT_POINTLIST, 0, vc);
     if (sb.indexed) {
-        if (mode == kModeLineList)
+        if (mode == OXE_RENDER_LINES)
             return m_pDevice->DrawIndexedPrimitive(D3DPT_LINELIST, 0, 0, vc, 0, sb.indexCount / 2);
-        if (mode == kModeLineStrip)
+        if (mode == OXE_RENDER_LINESTRIP)
             return m_pDevice->DrawIndexedPrimitive(D3DPT_LINESTRIP, 0, 0, vc, 0,
                                                    StripSegments(vc, sb.indexCount));
         return m_pDevice->DrawIndexedPrimitive(D3DPT_TRIANGLELIST, 0, 0, vc, 0, sb.primitiveCount);
     }
-    if (mode == kModeLineList) return m_pDevice->DrawPrimitive(D3DPT_LINELIST, 0, vc / 2);
-    if (mode == kModeLineStrip) return m_pDevice->DrawPrimitive(D3DPT_LINESTRIP, 0, vc ? vc - 1 : 0);
+    if (mode == OXE_RENDER_LINES) return m_pDevice->DrawPrimitive(D3DPT_LINELIST, 0, vc / 2);
+    if (mode == OXE_RENDER_LINESTRIP) return m_pDevice->DrawPrimitive(D3DPT_LINESTRIP, 0, vc ? vc - 1 : 0);
     return m_pDevice->DrawPrimitive(D3DPT_TRIANGLELIST, 0, sb.primitiveCount);
 }
 
@@ -520,10 +504,10 @@ HRESULT OXED3DVCManager::RenderStaticBufferWithIndices(UINT id, UINT indexBuffer
         return OXE_FAIL;
 
     const UINT vc = sb.vertexCount;
-    if (mode == kModePoints) return m_pDevice->DrawPrimitive(D3DPT_POINTLIST, 0, vc);
-    if (mode == kModeLineList)
+    if (mode == OXE_RENDER_POINTS) return m_pDevice->DrawPrimitive(D3DPT_POINTLIST, 0, vc);
+    if (mode == OXE_RENDER_LINES)
         return m_pDevice->DrawIndexedPrimitive(D3DPT_LINELIST, 0, 0, vc, 0, ib.indexCount / 2);
-    if (mode == kModeLineStrip)
+    if (mode == OXE_RENDER_LINESTRIP)
         return m_pDevice->DrawIndexedPrimitive(D3DPT_LINESTRIP, 0, 0, vc, 0,
                                                StripSegments(vc, ib.indexCount));
     return m_pDevice->DrawIndexedPrimitive(D3DPT_TRIANGLELIST, 0, 0, vc, 0, ib.triangleCount);
@@ -544,19 +528,19 @@ HRESULT OXED3DVCManager::RenderStaticBufferRange(UINT id, UINT skinId, UINT firs
     if (!sb.indexed) return OXE_FAIL;
 
     // The range must lie inside the buffer's vertices and indices.
-    unsigned long long indicesNeeded = mode == kModeLineList    ? 2ull * primitiveCount
-                                       : mode == kModeLineStrip ? primitiveCount + 1ull
-                                                                : 3ull * primitiveCount;
-    if (mode == kModePoints) indicesNeeded = 0;
+    unsigned long long indicesNeeded = mode == OXE_RENDER_LINES       ? 2ull * primitiveCount
+                                       : mode == OXE_RENDER_LINESTRIP ? primitiveCount + 1ull
+                                                                      : 3ull * primitiveCount;
+    if (mode == OXE_RENDER_POINTS) indicesNeeded = 0;
     if (vertexCount > sb.vertexCount || firstIndex + indicesNeeded > sb.indexCount)
         return OXE_INVALIDPARAM;
     ApplyStaticFlags();
-    if (!WithinDrawLimit(m_pDevice, mode == kModePoints ? vertexCount : primitiveCount)) return OXE_FAIL;
+    if (!WithinDrawLimit(m_pDevice, mode == OXE_RENDER_POINTS ? vertexCount : primitiveCount)) return OXE_FAIL;
 
-    if (mode == kModePoints) return m_pDevice->DrawPrimitive(D3DPT_POINTLIST, 0, vertexCount);
-    const D3DPRIMITIVETYPE type = mode == kModeLineList    ? D3DPT_LINELIST
-                                  : mode == kModeLineStrip ? D3DPT_LINESTRIP
-                                                           : D3DPT_TRIANGLELIST;
+    if (mode == OXE_RENDER_POINTS) return m_pDevice->DrawPrimitive(D3DPT_POINTLIST, 0, vertexCount);
+    const D3DPRIMITIVETYPE type = mode == OXE_RENDER_LINES       ? D3DPT_LINELIST
+                                  : mode == OXE_RENDER_LINESTRIP ? D3DPT_LINESTRIP
+                                                                 : D3DPT_TRIANGLELIST;
     return m_pDevice->DrawIndexedPrimitive(type, 0, 0, vertexCount, firstIndex, primitiveCount);
 }
 
@@ -624,14 +608,6 @@ HRESULT OXED3DVCManager::RenderLines(UINT kind, UINT vertexCount, const void* ve
     return FAILED(hr) ? OXE_FAIL : OXE_OK;
 }
 
-// A colour channel 0..1 as a byte: times 255, truncated, low 8 bits kept.
-static DWORD ChannelByte(float value)
-{
-    const float scaled = value * 255.0f;
-    if (!(scaled > -2147483648.0f && scaled < 2147483647.0f)) return 0;
-    return DWORD(int(scaled)) & 0xFF;
-}
-
 HRESULT OXED3DVCManager::RenderLine(const float* start, const float* end, const D3DCOLORVALUE* color)
 {
     if (!color || !start || !end) return OXE_INVALIDPARAM;
@@ -639,8 +615,8 @@ HRESULT OXED3DVCManager::RenderLine(const float* start, const float* end, const 
     InvalidateStates();
     m_pRenderDevice->EnableShaders(false);
 
-    const DWORD packed = ChannelByte(color->a) << 24 | ChannelByte(color->r) << 16 |
-                         ChannelByte(color->g) << 8 | ChannelByte(color->b);
+    const DWORD packed = OXEColorByte(color->a) << 24 | OXEColorByte(color->r) << 16 |
+                         OXEColorByte(color->g) << 8 | OXEColorByte(color->b);
     OXEVertexLit line[2] = {{start[0], start[1], start[2], packed, 0.0f, 0.0f},
                             {end[0], end[1], end[2], packed, 0.0f, 0.0f}};
     SetImmediateMaterial(*color);

@@ -63,9 +63,9 @@ public:
     // Shared with the caches.
     OXERenderDevice* GetRenderDevice() const { return m_pRenderDevice; }
     UINT GetActiveCache() const { return m_nActiveCache; }
-    // Sets the active cache id (NoId: the next flush of any cache binds its buffers again);
-    // the separate index buffer no longer counts as bound.
-    void SetActiveCache(UINT cacheId)
+    // Sets the active cache id (NoId: the next flush of any cache binds its buffers again) and
+    // forgets which separate index buffer is bound: none counts as bound any more.
+    void SetActiveCacheAndForgetIndexBuffer(UINT cacheId)
     {
         m_nActiveCache = cacheId;
         m_nActiveIndexBuffer = NoId;

@@ -53,7 +53,7 @@ HRESULT VertexCache::SetSkin(UINT skinId, bool shaders)
     if (!IsEmpty() && FAILED(FlushCache(shaders))) return OXE_FAIL;
     m_Skin = skin;
     m_nSkinId = skinId;
-    m_pOwner->SetActiveCache(NoId); // the new skin must be put in force again
+    m_pOwner->SetActiveCacheAndForgetIndexBuffer(NoId); // the new skin must be put in force again
     return OXE_OK;
 }
 
@@ -153,9 +153,10 @@ HRESULT VertexCache::FlushCache(bool shaders)
     D3DPRIMITIVETYPE type;
     UINT primitives;
     switch (rd->GetRenderMode()) {
-    case 7: type = D3DPT_POINTLIST; primitives = m_nNumVertices; break;
-    case 8: type = D3DPT_LINELIST; primitives = m_nNumIndices / 2; break;
-    case 10: // a strip through n points has n - 1 segments; it reads one index per point
+    case OXE_RENDER_POINTS: type = D3DPT_POINTLIST; primitives = m_nNumVertices; break;
+    case OXE_RENDER_LINES: type = D3DPT_LINELIST; primitives = m_nNumIndices / 2; break;
+    case OXE_RENDER_LINESTRIP:
+        // a strip through n points has n - 1 segments; it reads one index per point
         type = D3DPT_LINESTRIP;
         primitives = (m_nNumIndices < m_nNumVertices ? m_nNumIndices : m_nNumVertices);
         primitives = primitives ? primitives - 1 : 0;

@@ -3,21 +3,28 @@
 # sanitizers; not the mingw build), replays every input of fuzz/regressions/<target>/, then lets
 # each fuzzer run for a bounded time on its seed corpus.
 #
-#   tools/fuzz.sh [target...]        targets: fxsource dds bitmaprows (default: all three)
+#   tools/fuzz.sh [target...]        targets: fxsource dds bitmaprows effectfile bitmapfile
+#                                    shadercode xfile (default: all seven)
 #
 #   FUZZ_SECONDS    seconds of fuzzing per target (default 60)
 #   FUZZ_BUILD_DIR  build folder (default build/fuzz in the source tree)
 #   FUZZ_CHECK_DIR  a folder of built effect files and images (such as <mingw build>/bin) whose
 #                   *.fx and *.dds are first checked with the same strict readers
 #
-# Exits 1 when a regression input fails or a fuzzer finds a crash; the crashing input is kept in
-# <build folder>/crashes/<target>/ and its name printed. Inputs that found new code paths
+# Every input runs under a time limit (-timeout: an input that takes longer is a hang) and a
+# memory limit (-rss_limit_mb); an input slower than a few seconds is reported as slow.
+# Exits 1 when a regression input fails or a fuzzer finds a crash, a hang, a memory blow-up or
+# a slow input; the input is kept in <build folder>/crashes/<target>/ and its name printed (keep
+# it under fuzz/regressions/<target>/ once it is fixed). Inputs that found new code paths
 # accumulate in <build folder>/corpus/<target>/ for the next run.
 set -u
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=${FUZZ_BUILD_DIR:-$root/build/fuzz}
 seconds=${FUZZ_SECONDS:-60}
-targets=${*:-fxsource dds bitmaprows}
+targets=${*:-fxsource dds bitmaprows effectfile bitmapfile shadercode xfile}
+# Limits of every input: seconds before it counts as a hang, seconds before it counts as slow,
+# megabytes of memory.
+limits="-timeout=10 -report_slow_units=3 -rss_limit_mb=2048"
 
 cxx=$(command -v clang++-14 || command -v clang++ || true)
 if [ -z "$cxx" ]; then
@@ -72,12 +79,13 @@ for t in $targets; do
   fi
   mkdir -p "$build/corpus/$t" "$build/crashes/$t"
   log="$build/$t.log"
+  touch "$log.start"
 
   # Inputs that once crashed run first, each once.
   regressions=$(find "$root/fuzz/regressions/$t" -type f 2>/dev/null | sort)
   if [ -n "$regressions" ]; then
     # shellcheck disable=SC2086
-    if ! "$bin" $regressions >"$log" 2>&1; then
+    if ! "$bin" $limits -artifact_prefix="$build/crashes/$t/" $regressions >"$log" 2>&1; then
       tail -n 40 "$log" >&2
       echo "fuzz.sh: $t: a regression input fails again (see $log)" >&2
       failed=1
@@ -88,19 +96,24 @@ for t in $targets; do
 
   dict=""
   [ -f "$root/fuzz/$t.dict" ] && dict="-dict=$root/fuzz/$t.dict"
-  # shellcheck disable=SC2046
-  "$bin" -max_total_time="$seconds" -timeout=20 -rss_limit_mb=2048 -max_len=4096 \
+  # shellcheck disable=SC2046,SC2086
+  "$bin" -max_total_time="$seconds" $limits -max_len=4096 \
     -artifact_prefix="$build/crashes/$t/" -print_final_stats=1 $dict \
     "$build/corpus/$t" $(seeds_of "$t") >"$log" 2>&1
   rc=$?
   runs=$(grep -o 'stat::number_of_executed_units: *[0-9]*' "$log" | grep -o '[0-9]*$')
-  if [ $rc -ne 0 ]; then
+  slow=$(find "$build/crashes/$t" -name 'slow-unit-*' -newer "$log.start" 2>/dev/null)
+  if [ $rc -eq 0 ] && [ -n "$slow" ]; then
+    echo "fuzz.sh: $t: slow inputs kept:" >&2
+    echo "$slow" >&2
+    failed=1
+  elif [ $rc -ne 0 ]; then
     grep -v '^#' "$log" | tail -n 60 >&2
     echo "fuzz.sh: $t: FAILED (exit $rc); crashing input kept:" >&2
     ls -1t "$build/crashes/$t/"* 2>/dev/null | head -n 3 >&2
     failed=1
   else
-    echo "fuzz.sh: $t: ${runs:-?} runs in ${seconds} s, no crash"
+    echo "fuzz.sh: $t: ${runs:-?} runs in ${seconds} s, no crash, hang or slow input"
   fi
 done
 

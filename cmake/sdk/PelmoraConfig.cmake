@@ -16,16 +16,19 @@
 # Functions (PelmoraFunctions.cmake): pelmora_add_effects, pelmora_copy_runtime,
 # pelmora_add_wine_test.
 #
-# The classes cross the DLL boundary with the GNU C++ ABI of mingw-w64: a client is built with
-# mingw-w64 (GCC, or Clang in its MinGW mode). On Linux, configure with the toolchain file
+# The classes cross the DLL boundary with the GNU C++ ABI of mingw-w64, and std::string and
+# std::vector cross it in their operations: a client is built with mingw-w64 and its GNU C++
+# library, libstdc++ (GCC, or Clang in its MinGW mode with libstdc++). Visual C++ and a
+# libc++-based mingw toolchain are refused here. On Linux, configure with the toolchain file
 # beside this file: -DCMAKE_TOOLCHAIN_FILE=<prefix>/lib/cmake/Pelmora/mingw-w64-x86_64.cmake
 
 if(MSVC OR CMAKE_CXX_SIMULATE_ID STREQUAL "MSVC")
   set(Pelmora_FOUND FALSE)
   string(CONCAT Pelmora_NOT_FOUND_MESSAGE
     "Pelmora's classes are exported with the GNU C++ ABI of mingw-w64 (Itanium layout, two "
-    "destructor entries in the render device's vtable); Visual C++ cannot link them. Build the "
-    "client with mingw-w64 (GCC, or Clang in its MinGW mode).")
+    "destructor entries in the render device's vtable) and pass std::string and std::vector of "
+    "libstdc++; Visual C++ cannot link them. Build the client with mingw-w64 (GCC, or Clang in "
+    "its MinGW mode with libstdc++).")
   return()
 endif()
 if(NOT WIN32)
@@ -34,6 +37,27 @@ if(NOT WIN32)
     "Pelmora is a Windows SDK and this configuration does not build for Windows. On Linux, "
     "configure with -DCMAKE_TOOLCHAIN_FILE=${CMAKE_CURRENT_LIST_DIR}/mingw-w64-x86_64.cmake")
   return()
+endif()
+
+# std::string and std::vector of LLVM's libc++ differ from libstdc++'s in layout and symbols.
+if(CMAKE_CXX_COMPILER_LOADED)
+  include(CheckCXXSourceCompiles)
+  set(CMAKE_REQUIRED_QUIET ON)
+  check_cxx_source_compiles("#include <cstddef>
+#ifdef _LIBCPP_VERSION
+#error the C++ library is libc++
+#endif
+int main() { return 0; }" PELMORA_CXX_LIBRARY_IS_LIBSTDCXX)
+  unset(CMAKE_REQUIRED_QUIET)
+  if(NOT PELMORA_CXX_LIBRARY_IS_LIBSTDCXX)
+    set(Pelmora_FOUND FALSE)
+    string(CONCAT Pelmora_NOT_FOUND_MESSAGE
+      "Pelmora's operations take and return std::string and std::vector of mingw-w64's GNU C++ "
+      "library (libstdc++); this compiler uses LLVM's libc++ (or cannot build a C++ program), whose "
+      "std::string and std::vector differ. Build the client with mingw-w64 GCC, or Clang in its "
+      "MinGW mode with libstdc++.")
+    return()
+  endif()
 endif()
 
 include("${CMAKE_CURRENT_LIST_DIR}/PelmoraTargets.cmake")

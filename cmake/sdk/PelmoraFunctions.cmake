@@ -6,8 +6,11 @@
 #       that does not exist stops the configuration; a source fxbuild refuses stops the build
 #       with fxbuild's message (file and line).
 #   pelmora_copy_runtime(<target>)
-#       Copies the three DLLs and the compiled effects the libraries load next to the target's
-#       program after each link.
+#       Copies the engine's DLLs (PelmoraInput.dll among them) and the compiled effects the
+#       libraries load next to the target's program after each link. A compiled effect the target
+#       makes itself with pelmora_add_effects (in the same folder's CMakeLists.txt, before or
+#       after this call) wins over the SDK's of the same name: the SDK's is not copied, and the
+#       configuration says so.
 #   pelmora_add_wine_test(NAME <name> COMMAND <target or program> [args...]
 #                         [WORKING_DIRECTORY <dir>])
 #       A ctest entry that runs the program under Wine on a display of its own: the first such
@@ -84,6 +87,8 @@ function(pelmora_add_effects target)
     endif()
     get_filename_component(name "${path}" NAME_WE)
     set(output "${folder}/${name}.fx")
+    string(TOLOWER "${name}.fx" own)
+    set_property(TARGET ${target} APPEND PROPERTY PELMORA_OWN_EFFECTS "${own}")
     add_custom_command(OUTPUT "${output}"
       COMMAND ${CMAKE_COMMAND} -E make_directory "${folder}"
       COMMAND ${runner} "${PELMORA_FXBUILD}" "${folder}" "${path}"
@@ -110,8 +115,26 @@ function(pelmora_copy_runtime target)
   if(NOT PELMORA_RUNTIME_FILES)
     message(FATAL_ERROR "pelmora_copy_runtime(${target}): no DLLs in ${PELMORA_PREFIX}/bin")
   endif()
+  # At the end of this folder's CMakeLists.txt every pelmora_add_effects of the target is known.
+  # (A deferred call reads its arguments when it runs: the target's name is written in now.)
+  cmake_language(EVAL CODE "cmake_language(DEFER CALL _pelmora_copy_runtime_now [[${target}]])")
+endfunction()
+
+function(_pelmora_copy_runtime_now target)
+  get_property(own TARGET ${target} PROPERTY PELMORA_OWN_EFFECTS)
+  set(files)
+  foreach(file ${PELMORA_RUNTIME_FILES})
+    get_filename_component(name "${file}" NAME)
+    string(TOLOWER "${name}" lower)
+    if(lower IN_LIST own)
+      message(STATUS "pelmora_copy_runtime(${target}): ${name} compiled from the target's own effect "
+        "source is kept; the SDK's ${file} is not copied over it")
+    else()
+      list(APPEND files "${file}")
+    endif()
+  endforeach()
   add_custom_command(TARGET ${target} POST_BUILD
-    COMMAND ${CMAKE_COMMAND} -E copy_if_different ${PELMORA_RUNTIME_FILES} "$<TARGET_FILE_DIR:${target}>"
+    COMMAND ${CMAKE_COMMAND} -E copy_if_different ${files} "$<TARGET_FILE_DIR:${target}>"
     VERBATIM)
 endfunction()
 

@@ -19,6 +19,7 @@
 #include <vector>
 #include "PelmoraApp.h"
 #include "OXED3D.h"
+#include "OXEResultText.h"
 #include "CMesh.h"
 #include "OXELamp.h"
 #include "OXEText3D.h"
@@ -168,7 +169,8 @@ public:
         title_.transform.ScaleAbs(0.9f, 0.9f, 0.9f);
         title_.transform.TranslateAbs(-2.9f, -2.2f, 0);
 
-        if (FAILED(badge_.LoadFromFile("sample_badge.bmp"))) fprintf(stderr, "the picture did not load\n");
+        HRESULT hr = badge_.LoadFromFile("sample_badge.bmp");
+        if (FAILED(hr)) fprintf(stderr, "the picture did not load (%s)\n", OXEResultText(hr).c_str());
 
         // Items under the badge, at (40, 110 + 25 i); the menu itself at (0, 0) so that the hover
         // rectangles lie over the drawn items.

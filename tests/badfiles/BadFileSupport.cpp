@@ -1,6 +1,7 @@
 #include "BadFileSupport.h"
 #include <psapi.h>
 #include <random>
+#include <cstdio>
 
 namespace badfiles {
 
@@ -53,7 +54,7 @@ std::string BitmapBytes(const BitmapFields& f)
     Put32(s, f.imageSize);
     Put32(s, 2835); // 72 dpi
     Put32(s, 2835);
-    Put32(s, 0);
+    Put32(s, f.coloursUsed);
     Put32(s, 0);
     return s + f.pixels;
 }
@@ -229,6 +230,51 @@ Growth GrowthOver(int times, const std::function<void()>& step)
     g.handles = long(after.handles) - long(before.handles);
     g.privateBytes = (long long)after.privateBytes - (long long)before.privateBytes;
     return g;
+}
+
+} // namespace badfiles
+
+namespace badfiles {
+
+namespace {
+
+struct Watch {
+    HANDLE done;      // set when the step returned
+    DWORD seconds;    // how long the step may take
+    const char* what; // named when it hangs
+};
+
+DWORD WINAPI WatchStep(void* argument)
+{
+    const Watch* w = static_cast<const Watch*>(argument);
+    if (WaitForSingleObject(w->done, w->seconds * 1000) == WAIT_OBJECT_0) return 0;
+    fprintf(stderr, "HANG: %s did not return within %lu s\n", w->what, (unsigned long)w->seconds);
+    fflush(stderr);
+    TerminateProcess(GetCurrentProcess(), 3);
+    return 1;
+}
+
+} // namespace
+
+double TimedWithHangGuard(const char* what, const std::function<void()>& step, DWORD guardSeconds)
+{
+    Watch w = {CreateEventA(nullptr, TRUE, FALSE, nullptr), guardSeconds, what};
+    HANDLE watcher = CreateThread(nullptr, 0, WatchStep, &w, 0, nullptr);
+    LARGE_INTEGER frequency, start, end;
+    QueryPerformanceFrequency(&frequency);
+    QueryPerformanceCounter(&start);
+    step();
+    QueryPerformanceCounter(&end);
+    SetEvent(w.done);
+    if (watcher) {
+        WaitForSingleObject(watcher, INFINITE);
+        CloseHandle(watcher);
+    }
+    CloseHandle(w.done);
+    const double ms = double(end.QuadPart - start.QuadPart) * 1000.0 / double(frequency.QuadPart);
+    printf("[   time   ] %s: %.2f ms\n", what, ms);
+    fflush(stdout);
+    return ms;
 }
 
 } // namespace badfiles

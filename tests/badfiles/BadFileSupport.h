@@ -26,7 +26,8 @@ struct BitmapFields {
     uint16_t bitCount = 24;    // biBitCount
     uint32_t compression = 0;  // biCompression (BI_RGB)
     uint32_t imageSize = 0;    // biSizeImage
-    std::string pixels;        // the pixel rows as stored
+    uint32_t coloursUsed = 0;  // biClrUsed: palette entries (0: all a bit count has, none above 8 bits)
+    std::string pixels;        // what follows the headers: palette and pixel rows as stored
 };
 // A good 24-bit picture of one colour (0xRRGGBB).
 BitmapFields MakeBitmap(int width, int height, uint32_t rgb);
@@ -97,5 +98,14 @@ Growth GrowthOver(int times, const std::function<void()>& step);
 const long kHandleMargin = 4;
 const long long kPrivateByteMargin = 1 << 20;
 const int kLeakLoops = 200;
+
+} // namespace badfiles
+
+namespace badfiles {
+
+// Runs `step` on the calling thread and returns how long it took, in milliseconds, after
+// printing it with `what` (the time is reported, never judged). A step that has not returned
+// after `guardSeconds` is a hang: the test program ends at once with exit code 3, naming it.
+double TimedWithHangGuard(const char* what, const std::function<void()>& step, DWORD guardSeconds = 60);
 
 } // namespace badfiles

@@ -369,6 +369,114 @@ TEST_F(MeshFiles, MissingOrUnreadableTextureLeavesTheSquareUntexturedWhereTheCla
     }
 }
 
+TEST_F(MeshFiles, TextureNamesFromTheFileThatAreAbsoluteOrNetworkNamesAreNotOpened)
+{
+    char full[MAX_PATH];
+    ASSERT_GT(GetFullPathNameA("meshtex.bmp", MAX_PATH, full, nullptr), 3u);
+    const std::string path = full;
+    ASSERT_EQ(':', path[1]) << path;
+    // Every name leads to the good texture, but not from the folders the program looks in.
+    const std::vector<std::string> names = {
+        path,                               // absolute
+        "\\\\?\\" + path,                   // device path
+        path.substr(2),                     // from the root of the current drive
+        path.substr(0, 2) + "meshtex.bmp",  // drive and the drive's current folder
+        "\\\\localhost\\share\\meshtex.bmp", // network
+        "//localhost/share/meshtex.bmp",
+    };
+    for (size_t i = 0; i < names.size(); ++i) {
+        const std::string& name = names[i];
+        SCOPED_TRACE(name);
+        ASSERT_TRUE(Write("elsewhere.x", QuadText(name)));
+        // D3DX hands the name over as written.
+        ID3DXBuffer* materials = nullptr;
+        ID3DXMesh* loaded = nullptr;
+        DWORD count = 0;
+        ASSERT_EQ(D3D_OK, D3DXLoadMeshFromXA("elsewhere.x", D3DXMESH_SYSTEMMEM, Device().d3d(), nullptr, &materials,
+                                             nullptr, &count, &loaded));
+        ASSERT_EQ(1u, count);
+        EXPECT_EQ(name, static_cast<D3DXMATERIAL*>(materials->GetBufferPointer())[0].pTextureFilename);
+        materials->Release();
+        loaded->Release();
+
+        CMesh mesh;
+        EXPECT_EQ(0, mesh.Load(const_cast<char*>("elsewhere.x"), Device().d3d())) << "its texture is not found";
+        if (i >= 4) continue; // each message box costs two seconds: the names that open a file here
+        MessageBoxAnswerer boxes;
+        simpleMesh simple;
+        EXPECT_EQ(0, simple.init(Device().d3d(), advString("elsewhere.x")));
+        ASSERT_EQ(1, boxes.count());
+        EXPECT_EQ("Could not find texture map", boxes.text(0));
+        ASSERT_EQ(1u, simple.numMaterials);
+        EXPECT_EQ(nullptr, simple.textures[0]);
+    }
+    // The same texture by its relative name loads.
+    ASSERT_TRUE(Write("here.x", QuadText("meshtex.bmp")));
+    CMesh mesh;
+    EXPECT_EQ(1, mesh.Load(const_cast<char*>("here.x"), Device().d3d()));
+    EXPECT_NE(nullptr, mesh.GetMeshTexture(0));
+}
+
+TEST_F(MeshFiles, RealMeshesCompressedByZlibLoadAsTheirTextDoes)
+{
+    const std::string folder = testsupport::ProgramFolder();
+    const std::string text = Read(folder + "torus.x");
+    ASSERT_GT(text.size(), 100000u);
+    // Blocks of the first deflate stream of each file: 1 fixed Huffman codes, 2 dynamic ones.
+    const struct { const char* file; int blockType; } zipped[] = {
+        {"torus_fixed.x", 1}, {"torus_dynamic.x", 2}, {"torus_history.x", 2}, {"quad_fixed.x", 1}, {"quad_dynamic.x", 2}};
+    for (const auto& z : zipped) {
+        const std::string bytes = Read(folder + z.file);
+        ASSERT_GT(bytes.size(), 26u) << z.file;
+        EXPECT_EQ("xof 0303tzip0032", bytes.substr(0, 16)) << z.file;
+        EXPECT_EQ("CK", bytes.substr(24, 2)) << z.file;
+        EXPECT_EQ(z.blockType, (uint8_t(bytes[26]) >> 1) & 3) << z.file;
+    }
+    EXPECT_LT(Read(folder + "torus_history.x").size(), Read(folder + "torus_dynamic.x").size())
+        << "earlier blocks serve as history";
+
+    // CMesh looks files up by relative names: the meshes are copied into the working folder.
+    for (const char* file : {"torus.x", "torus_fixed.x", "torus_dynamic.x", "torus_history.x", "quad_fixed.x", "quad_dynamic.x"})
+        ASSERT_TRUE(CopyFileA((folder + file).c_str(), file, FALSE)) << file;
+    CMesh reference;
+    ASSERT_EQ(1, reference.Load(const_cast<char*>("torus.x"), Device().d3d()));
+    ASSERT_EQ(2u, reference.GetNumMaterials());
+    CMeshInstance instance;
+    instance.SetMesh(&reference);
+    const Picture expected = Frame([&](IDirect3DDevice9* d) { instance.Render(d); });
+    ASSERT_GT(CountNot(expected, 0), 10000) << "the torus fills much of the picture";
+
+    for (const char* file : {"torus_fixed.x", "torus_dynamic.x", "torus_history.x"}) {
+        SCOPED_TRACE(file);
+        const std::string path = file;
+        CMesh mesh;
+        ASSERT_EQ(1, mesh.Load(const_cast<char*>(file), Device().d3d()));
+        EXPECT_EQ(reference.GetMesh()->GetNumVertices(), mesh.GetMesh()->GetNumVertices());
+        EXPECT_EQ(reference.GetMesh()->GetNumFaces(), mesh.GetMesh()->GetNumFaces());
+        EXPECT_EQ(2u, mesh.GetNumMaterials());
+        instance.SetMesh(&mesh);
+        EXPECT_EQ(0, CountDiff(expected, Frame([&](IDirect3DDevice9* d) { instance.Render(d); })));
+        instance.SetMesh(&reference);
+
+        meshObject object;
+        object.init(Device().d3d(), advString(path.c_str()), 0);
+        EXPECT_EQ(2u, object.GetNumMaterials());
+        simpleMesh simple;
+        EXPECT_EQ(0, simple.init(Device().d3d(), advString(path.c_str())));
+        EXPECT_EQ(2u, simple.numMaterials);
+        // Cut anywhere, the compressed file is refused before D3DX reads it.
+        const std::string bytes = Read(path);
+        for (size_t cut : {bytes.size() / 3, bytes.size() / 2, bytes.size() - 1}) {
+            ASSERT_TRUE(Write("cutzip.x", Cut(bytes, cut)));
+            EXPECT_EQ(0, mesh.Load(const_cast<char*>("cutzip.x"), Device().d3d())) << "cut at " << cut;
+        }
+    }
+    for (const char* file : {"quad_fixed.x", "quad_dynamic.x"}) {
+        CMesh mesh;
+        EXPECT_EQ(1, mesh.Load(const_cast<char*>(file), Device().d3d())) << file;
+    }
+}
+
 TEST_F(MeshFiles, RepeatedFailingMeshLoadsLeakNoHandleAndNoMemory)
 {
     ASSERT_TRUE(Write("cut.x", Cut(QuadBinary("meshtex.bmp"), 120)));

@@ -7,6 +7,8 @@
 #include <functional>
 #include <memory>
 #include "BadFileSupport.h"
+#include "PartsDevice.h"
+#include "BitmapFileCheck.h"
 #include "OXED3DSkinManager.h"
 #include "OXELog.h"
 #include "OXEResult.h"
@@ -36,6 +38,20 @@ std::string With(std::function<void(BitmapFields&)> spoil)
     return BitmapBytes(f);
 }
 
+// A 4 x 4 picture of `bits` bits per pixel after a palette of `colours` entries (0: all 2^bits).
+std::string Paletted(uint16_t bits, uint32_t colours)
+{
+    BitmapFields f = MakeBitmap(4, 4, 0);
+    f.bitCount = bits;
+    f.coloursUsed = colours;
+    const uint32_t entries = colours ? colours : 1u << bits;
+    const uint32_t rowBytes = (4 * bits + 31) / 32 * 4;
+    f.pixels = std::string(size_t(entries) * 4, '\x40') + std::string(size_t(rowBytes) * 4, '\0');
+    f.bitsOffset = 54 + entries * 4;
+    f.fileSize = uint32_t(54 + f.pixels.size());
+    return BitmapBytes(f);
+}
+
 // Every bad bitmap of the matrix, with the code the manager must give for it.
 std::vector<BadBitmap> BadBitmaps()
 {
@@ -62,6 +78,18 @@ std::vector<BadBitmap> BadBitmaps()
         {"0 bits per pixel", [] { return With([](BitmapFields& f) { f.bitCount = 0; }); }, OXE_FILENOTFOUND},
         {"run-length compression claimed", [] { return With([](BitmapFields& f) { f.compression = 1; }); }, OXE_FILENOTFOUND},
         {"random bytes after the magic", [] { return std::string("BM") + RandomBytes(7, 200); }, OXE_FILENOTFOUND},
+        {"54 bytes: width 0x7FFFFFFF, height INT_MIN, whose row size times height wraps 64 bits",
+         [] { BitmapFields f = MakeBitmap(1, 1, 0); f.width = 0x7FFFFFFF; f.height = INT_MIN; f.pixels.clear(); return BitmapBytes(f); },
+         OXE_FILENOTFOUND},
+        {"32769 pixels wide, every row there", [] { return BitmapBytes(MakeBitmap(32769, 1, 0x804020)); }, OXE_FILENOTFOUND},
+        {"palette of 0x40000000 colours claimed", [] { return With([](BitmapFields& f) { f.coloursUsed = 0x40000000; }); }, OXE_FILENOTFOUND},
+        {"palette of 257 colours at 24 bits", [] { return With([](BitmapFields& f) { f.coloursUsed = 257; }); }, OXE_FILENOTFOUND},
+        {"palette overlapping the pixel rows", [] { return With([](BitmapFields& f) { f.coloursUsed = 16; }); }, OXE_FILENOTFOUND},
+        {"8 bits with 300 palette colours", [] { return Paletted(8, 300); }, OXE_FILENOTFOUND},
+        {"8 bits, palette past the end of the file", [] { BitmapFields f = MakeBitmap(4, 4, 0); f.bitCount = 8; f.pixels.resize(16); f.bitsOffset = 54 + 1024; return BitmapBytes(f); }, OXE_FILENOTFOUND},
+        {"colour masks at 24 bits", [] { return With([](BitmapFields& f) { f.compression = 3; }); }, OXE_FILENOTFOUND},
+        {"info header of 200 bytes", [] { return With([](BitmapFields& f) { f.infoSize = 200; f.bitsOffset = 14 + 200; }); }, OXE_FILENOTFOUND},
+        {"8 bits with a whole palette (not 24 bits)", [] { return Paletted(8, 0); }, OXE_INVALIDFILE},
     };
 }
 
@@ -185,6 +213,73 @@ TEST_F(SkinBitmaps, TopDownBitmapWithANegativeHeightIsAValidPicture)
     EXPECT_EQ(4u, desc.Height);
 }
 
+TEST(BitmapFileCheck, SizesAreBoundedAndCheckedAndThePaletteLiesBeforeTheRows)
+{
+    // Refused by the check itself, whatever the system's loader would make of them.
+    for (const BadBitmap& bad : BadBitmaps()) {
+        ASSERT_TRUE(Write("checked.bmp", bad.bytes())) << bad.name;
+        EXPECT_EQ(bad.expected != OXE_FILENOTFOUND, IsWholeBitmapFile("checked.bmp")) << bad.name;
+    }
+    // The largest sides taken, with every row there (1 bit per pixel keeps the files small).
+    for (int32_t w : {32768, 1}) {
+        BitmapFields f = MakeBitmap(1, 1, 0);
+        f.bitCount = 1;
+        f.width = w;
+        f.height = w == 1 ? -32768 : 1;
+        f.coloursUsed = 2;
+        const uint32_t rowBytes = (uint32_t(w) + 31) / 32 * 4;
+        f.pixels = std::string(8, '\0') + std::string(size_t(rowBytes) * (w == 1 ? 32768 : 1), '\0');
+        f.bitsOffset = 54 + 8;
+        ASSERT_TRUE(Write("checked.bmp", BitmapBytes(f)));
+        EXPECT_TRUE(IsWholeBitmapFile("checked.bmp")) << w;
+        f.pixels.pop_back();
+        ASSERT_TRUE(Write("checked.bmp", BitmapBytes(f)));
+        EXPECT_FALSE(IsWholeBitmapFile("checked.bmp")) << w << ", the last row one byte short";
+    }
+    // 54-byte headers whose sizes would wrap 64 bits if multiplied or added unchecked (row size
+    // times height, offset plus rows), or lie outside the sides taken: refused in a file of 54
+    // bytes, and those past the sides even in a file of 2^63 bytes.
+    struct Header { int32_t width, height; uint32_t offset; uint16_t bits; bool pastTheSides; };
+    for (const Header h : {Header{0x7FFFFFFF, INT_MIN, 54, 24, true}, Header{0x7FFFFFFF, 0x7FFFFFFF, 54, 32, true},
+                           Header{-1, 1, 54, 24, true}, Header{32769, 1, 54, 1, true},
+                           Header{8, 4, 0xFFFFFFF0, 24, false}, Header{32768, 32768, 54, 32, false}}) {
+        BitmapFields f = MakeBitmap(1, 1, 0);
+        f.width = h.width;
+        f.height = h.height;
+        f.bitsOffset = h.offset;
+        f.bitCount = h.bits;
+        f.pixels.clear();
+        const std::string bytes = BitmapBytes(f);
+        const uint8_t* head = reinterpret_cast<const uint8_t*>(bytes.data());
+        EXPECT_FALSE(IsWholeBitmapData(head, bytes.size(), bytes.size())) << h.width << " x " << h.height;
+        EXPECT_EQ(!h.pastTheSides, IsWholeBitmapData(head, bytes.size(), ~0ULL >> 1))
+            << h.width << " x " << h.height << " in a file of 2^63 bytes";
+    }
+}
+
+TEST_F(SkinBitmaps, BitmapsWithAPaletteOrTheOldHeaderWithinTheirBoundsLoad)
+{
+    // 24 bits after an (unused) palette of 256 colours: the rows start after it.
+    BitmapFields f = MakeBitmap(8, 4, kGood);
+    f.coloursUsed = 256;
+    f.pixels = std::string(1024, '\x11') + f.pixels;
+    f.bitsOffset = 54 + 1024;
+    ASSERT_TRUE(Write("palette.bmp", BitmapBytes(f)));
+    EXPECT_EQ(OXE_OK, skins_->AddTexture(skin_, "palette.bmp", true, 1.0f, nullptr, 0));
+    // The old 12-byte header, 24 bits, 4 x 2.
+    std::string core = "BM";
+    for (uint32_t w : {uint32_t(26 + 2 * 12), 0u, 26u, 12u}) core += std::string(reinterpret_cast<const char*>(&w), 4);
+    for (uint16_t h : {uint16_t(4), uint16_t(2), uint16_t(1), uint16_t(24)}) core += std::string(reinterpret_cast<const char*>(&h), 2);
+    core += std::string(2 * 12, '\x40');
+    ASSERT_TRUE(Write("core.bmp", core));
+    EXPECT_EQ(OXE_OK, skins_->AddTexture(skin_, "core.bmp", true, 1.0f, nullptr, 0));
+    ASSERT_EQ(2u, skins_->GetTextureCount());
+    D3DSURFACE_DESC desc;
+    ASSERT_EQ(D3D_OK, skins_->GetD3DTexture(1)->GetLevelDesc(0, &desc));
+    EXPECT_EQ(4u, desc.Width);
+    EXPECT_EQ(2u, desc.Height);
+}
+
 TEST_F(SkinBitmaps, RepeatedRefusalsLeakNoHandleAndNoMemory)
 {
     // Large claimed pictures whose pixel rows are not there: a texture or a bitmap section
@@ -212,4 +307,29 @@ TEST_F(SkinBitmaps, ReleasingTheManagerLeavesNoReferenceOnTheDevice)
     EXPECT_EQ(0u, Device()->releaseDevice());
     delete Device();
     Device() = nullptr;
+}
+
+TEST(SkinBitmapsOfTheLibrary, TheBitmapWhoseSizeWrapsIsRefusedAtOnceByPelmoraGraf)
+{
+    LibraryDevice& graf = *new LibraryDevice("PelmoraGraf.dll", 64, 64);
+    ASSERT_TRUE(graf.ok());
+    OXESkinManager* skins = graf.device()->GetSkinManager();
+    ASSERT_NE(nullptr, skins);
+    UINT skin = NoId;
+    ASSERT_EQ(OXE_OK, skins->CreateSkin(&kWhite, &kWhite, &kBlack, &kBlack, 0.0f, &skin));
+    BitmapFields f = MakeBitmap(1, 1, 0);
+    f.width = 0x7FFFFFFF;
+    f.height = INT_MIN;
+    f.pixels.clear();
+    const std::string wrapping = BitmapBytes(f);
+    ASSERT_EQ(54u, wrapping.size());
+    ASSERT_TRUE(Write("wrapping.bmp", wrapping));
+    HRESULT hr = OXE_OK;
+    TimedWithHangGuard("54-byte bitmap 0x7FFFFFFF x INT_MIN through PelmoraGraf.dll (AddTexture)",
+                       [&] { hr = skins->AddTexture(skin, "wrapping.bmp", true, 1.0f, nullptr, 0); });
+    EXPECT_EQ(OXE_FILENOTFOUND, hr);
+    EXPECT_EQ(nullptr, skins->GetTextureInfo(0, nullptr, nullptr, nullptr)) << "no texture was added";
+    ASSERT_TRUE(Write("good.bmp", BitmapBytes(MakeBitmap(4, 4, kGood))));
+    EXPECT_EQ(OXE_OK, skins->AddTexture(skin, "good.bmp", true, 1.0f, nullptr, 0));
+    EXPECT_EQ(0u, graf.ReleaseAndCount());
 }

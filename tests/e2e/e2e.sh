@@ -3,7 +3,9 @@
 #   1. a full game: menu, U to start, moves, a locked piece, game over by holding Down, Enter
 #      back to the menu, Esc to leave; screenshots checked at known pixels; both log files;
 #   2. without PelmoraInput.dll: its message box, answered, and no main loop;
-#   3. without PelmoraGraf.dll: its two message boxes, answered, and no main loop.
+#   3. without PelmoraGraf.dll: its two message boxes, answered, and no main loop;
+#   4. PelmoraInput.dll in the working folder only, none beside the program: not loaded from
+#      there, so its message box, answered, and no main loop.
 #   e2e.sh <build-dir>
 set -u
 build=$(cd "$1" && pwd)
@@ -167,7 +169,17 @@ play="$work/play"
 mkdir -p "$play"
 cp "$bin"/*.dds "$play"/
 start_game "$bin/SimpleBrixel.exe" "$play"
-win=$(find_window 60) || { fail "the game window appears"; stop_game; echo "$passes passed, $failures failed"; exit 1; }
+win=$(find_window 60) || { fail "the game window appears"; stop_game; # ---- 4. PelmoraInput.dll in the working folder only ----
+elsewhere="$work/inputelsewhere"
+mkdir -p "$elsewhere/program" "$elsewhere/run"
+for f in SimpleBrixel.exe PelmoraParts.dll PelmoraGraf.dll PelmoraAudio.dll; do cp "$bin/$f" "$elsewhere/program/"; done
+cp "$bin/PelmoraInput.dll" "$bin"/*.dds "$elsewhere/run/"
+start_game "$elsewhere/program/SimpleBrixel.exe" "$elsewhere/run"
+if answer_box "OXEEngine - error" 30; then pass "input library only in the working folder: its message box"; else fail "input library only in the working folder: its message box"; fi
+if wait_game_end 15; then pass "input library only in the working folder: the program ends"; else fail "input library only in the working folder: the program ends"; stop_game; fi
+check "input library only in the working folder: no frame drawn (FormatScore never ran)" test ! -s "$elsewhere/run/stdout.txt" -o -z "$(grep '^"' "$elsewhere/run/stdout.txt")"
+
+echo "$passes passed, $failures failed"; exit 1; }
 pass "the game window appears"
 # The render device moves and restyles the window while it starts: wait for its last start-up
 # line, then for the shell to size the window.
@@ -266,6 +278,16 @@ if answer_box "PelmoraGE" 30; then pass "missing graphics library: its message b
 if answer_box "OXEngine" 15; then pass "missing graphics library: the init graphics box"; else fail "missing graphics library: the init graphics box"; fi
 if wait_game_end 15; then pass "missing graphics library: the program ends"; else fail "missing graphics library: the program ends"; stop_game; fi
 check "missing graphics library: no render log" test ! -f "$nograf/log_renderdevice.txt"
+
+# ---- 4. PelmoraInput.dll in the working folder only ----
+elsewhere="$work/inputelsewhere"
+mkdir -p "$elsewhere/program" "$elsewhere/run"
+for f in SimpleBrixel.exe PelmoraParts.dll PelmoraGraf.dll PelmoraAudio.dll; do cp "$bin/$f" "$elsewhere/program/"; done
+cp "$bin/PelmoraInput.dll" "$bin"/*.dds "$elsewhere/run/"
+start_game "$elsewhere/program/SimpleBrixel.exe" "$elsewhere/run"
+if answer_box "OXEEngine - error" 30; then pass "input library only in the working folder: its message box"; else fail "input library only in the working folder: its message box"; fi
+if wait_game_end 15; then pass "input library only in the working folder: the program ends"; else fail "input library only in the working folder: the program ends"; stop_game; fi
+check "input library only in the working folder: no frame drawn (FormatScore never ran)" test ! -s "$elsewhere/run/stdout.txt" -o -z "$(grep '^"' "$elsewhere/run/stdout.txt")"
 
 echo "$passes passed, $failures failed"
 [ $failures -eq 0 ]

@@ -234,6 +234,44 @@ TEST_F(Fade, FinalPictureInAnotherFormatOrLargerStillReachesTheBackBuffer)
     EXPECT_EQ(CountMismatches(backBufferAfter(big), Pattern(1)), 0) << "clipped to 256 x 256";
 }
 
+// The public size set larger than the final picture after init: picks are still drawn from
+// it, but only those inside the picture are written. Every pixel then shows picture 1 or picture
+// 2 at its own place; a pick past the right edge written into the rows below would show color2
+// (picture 2 does not reach there), and picks past the bottom would write past the surface.
+TEST_F(Fade, PublicSizeLargerThanTheFinalPictureWritesOnlyInsideIt)
+{
+    WriteDdsPicture("fadewide1.dds", 256, 192, Pattern(1));
+    WriteDdsPicture("fadewide2.dds", 256, 192, Pattern(2));
+    FadeScreen fade;
+    fade.init(256, 192, "fadewide1.dds", "fadewide2.dds", dev(), D3DFMT_X8R8G8B8);
+    ASSERT_TRUE(fade.ready);
+    fade.RenderPict1ToFinalPicture(dev());
+    fade.fillMode = 2;
+    fade.color2 = Green;
+    fade.width = 300; // picks past the right edge of 45 of every 300 columns
+    ASSERT_EQ(fade.RenderFinalPicture(100000), OXE_OK);
+    Picture result = ReadSurface(fade.finalPicture);
+    EXPECT_EQ(result.count(Green), 0) << "no pick past the right edge lands in the next row";
+    int changed = 0, wrong = 0;
+    for (int y = 0; y < 192; ++y)
+        for (int x = 0; x < 256; ++x) {
+            const uint32_t rgb = result.rgb(x, y);
+            if (rgb == (PatternPixel(x, y, 2) & 0xFFFFFF)) ++changed;
+            else if (rgb != (PatternPixel(x, y, 1) & 0xFFFFFF)) ++wrong;
+        }
+    EXPECT_EQ(wrong, 0);
+    EXPECT_GT(changed, 256 * 192 / 2) << "the picks inside are written";
+
+    fade.width = 4096;
+    fade.height = 4096;
+    ASSERT_EQ(fade.RenderFinalPicture(100000), OXE_OK);
+    fade.fillMode = 0;
+    ASSERT_EQ(fade.RenderFinalPicture(100000), OXE_OK);
+    result = ReadSurface(fade.finalPicture);
+    EXPECT_GT(result.count(Green), 0) << "picks inside are still written";
+    EXPECT_EQ(result.width, 256);
+}
+
 } // namespace
 
 namespace {

@@ -1,6 +1,9 @@
 // The melt: the columns, their drops, and the picture composed from them.
 #include <gtest/gtest.h>
+#include <algorithm>
 #include <climits>
+#include <iterator>
+#include <memory>
 #include <cstdio>
 #include <set>
 #include "EffectsTestSupport.h"
@@ -149,6 +152,32 @@ TEST_F(Melt, SimulateGrowsOnlyTheMovingColumns)
     for (int i = 0; i < 20; ++i) EXPECT_EQ(melt.worms[i].drop, 5 * melt.worms[i].speed) << i;
 }
 
+// wormCount and the sizes are public: set past the 128 column records and past the final
+// picture after init, they move no record that is not there and write nothing outside.
+TEST_F(Melt, PublicCountAndSizesPastTheRealOnesStayInside)
+{
+    // What lies after the melt object: a simple_worm's speed and drop read from it would change it.
+    struct Guarded {
+        MeltScreen melt;
+        int guard[80 * 5];
+    };
+    std::unique_ptr<Guarded> g(new Guarded);
+    std::fill(std::begin(g->guard), std::end(g->guard), 1);
+    start(g->melt);
+    g->melt.wormCount = 200;
+    g->melt.Simulate(1);
+    for (int i = 0; i < 80 * 5; ++i) ASSERT_EQ(g->guard[i], 1) << "word " << i << " past the column records";
+    for (int i = 0; i < 128; ++i) EXPECT_EQ(g->melt.worms[i].drop, g->melt.worms[i].speed) << i;
+
+    MeltScreen& melt = g->melt;
+    for (int i = 0; i < 128; ++i) melt.worms[i].drop = i % 2 ? 0 : 120;
+    melt.width = 4096;
+    melt.height = 4096;
+    ASSERT_EQ(melt.RenderFinalPicture(), OXE_OK);
+    EXPECT_EQ(CountMismatches(ReadSurface(melt.finalPicture), MeltedPicture(melt, 8, Pattern(2), Pattern(1))), 0);
+    EXPECT_EQ(CountMismatches(backBufferAfter(melt), MeltedPicture(melt, 8, Pattern(2), Pattern(1)), 0, 0, 256, 200), 0);
+}
+
 TEST_F(Melt, DropsStopAtTheLargestIntInsteadOfWrapping)
 {
     MeltScreen melt;
@@ -233,9 +262,10 @@ TEST_F(Melt, SetWormsWidthBelow128GivesEmptyColumns)
     EXPECT_EQ(melt.worms[127].x, 1270);
 }
 
-TEST_F(Melt, NarrowPictureGivesEveryPixelItsOwnColumn)
+TEST_F(Melt, NarrowPictureFollowsColumnOneEverywhere)
 {
-    // 20 pixels have a row pitch of 80 bytes: the common width 80 / 128 is 0.
+    // 20 pixels have a row pitch of 80 bytes: the common width 80 / 128 is 0. The walk moves
+    // on to column 1 at the first pixel and never fills it, so every pixel follows column 1.
     WriteDdsPicture("meltnarrow1.dds", 20, 30, Pattern(1));
     WriteDdsPicture("meltnarrow2.dds", 20, 30, Pattern(2));
     MeltScreen melt;
@@ -244,9 +274,20 @@ TEST_F(Melt, NarrowPictureGivesEveryPixelItsOwnColumn)
     melt.initPict2("meltnarrow2.dds", 0, false, dev(), D3DFMT_X8R8G8B8);
     melt.fillMode = 2;
     for (int i = 0; i < 128; ++i) melt.worms[i].drop = i;
+    melt.worms[1].drop = 7;
     ASSERT_EQ(melt.RenderFinalPicture(), OXE_OK);
     EXPECT_EQ(melt.GetSingleWormWidth(), 0);
-    EXPECT_EQ(CountMismatches(ReadSurface(melt.finalPicture), MeltedPicture(melt, 1, Pattern(2), Pattern(1))), 0);
+    Picture shown = ReadSurface(melt.finalPicture);
+    EXPECT_EQ(CountMismatches(shown, Pattern(2), 0, 0, 20, 7), 0) << "rows above column 1's drop";
+    EXPECT_EQ(CountMismatches(shown, Pattern(1), 0, 7, 20, 30), 0) << "rows from column 1's drop down";
+
+    melt.fillMode = 0;
+    melt.color1 = Red;
+    melt.color2 = Blue;
+    melt.worms[1].drop = 0;
+    melt.worms[0].drop = 30;
+    ASSERT_EQ(melt.RenderFinalPicture(), OXE_OK);
+    EXPECT_EQ(ReadSurface(melt.finalPicture).count(Blue), 20 * 30) << "column 0's drop plays no part";
 }
 
 TEST_F(Melt, WherePicturesDoNotReachTheColoursShow)

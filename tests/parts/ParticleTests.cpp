@@ -205,6 +205,24 @@ TEST(ParticleSystem, CopiesHaveTheirOwnPool)
     EXPECT_EQ(Alive(s), 0);
 }
 
+// count is a public field: set past the pool, stepping, copying and drawing stay within the
+// particles that were made (past them lay other memory, written and read before).
+TEST(ParticleSystem, CountSetPastThePoolStaysWithinIt)
+{
+    OXEParticleSystem s;
+    s.Create(nullptr, StillParams(), 4, 100000, "");
+    s.count = 1 << 20;
+    s.Simulate(0.5f);
+    int alive = 0;
+    for (int i = 0; i < 4; ++i) alive += s.particles[i].age < 1.0f;
+    EXPECT_EQ(alive, 4) << "the pool's own particles are born";
+    OXEParticleSystem copy(s);
+    EXPECT_EQ(copy.count, 4) << "a copy holds the particles there are";
+    copy = s;
+    EXPECT_EQ(copy.count, 4);
+    s.count = 4;
+}
+
 using ParticleDrawTest = DeviceTest;
 
 TEST_F(ParticleDrawTest, ParticleIsASquareSizedAndColouredByItsAge)
@@ -233,6 +251,24 @@ TEST_F(ParticleDrawTest, ParticleIsASquareSizedAndColouredByItsAge)
     device()->GetRenderState(D3DRS_DESTBLEND, &dst);
     EXPECT_EQ(src, DWORD(D3DBLEND_SRCALPHA));
     EXPECT_EQ(dst, DWORD(D3DBLEND_INVSRCALPHA));
+}
+
+TEST_F(ParticleDrawTest, CountSetPastThePoolDrawsOnlyItsParticles)
+{
+    OXEParticleSystem s;
+    OXEParticleSystemParams params = StillParams();
+    params.size = params.finalSize = 10;
+    params.startColour = params.endColour = 0xFF204060;
+    s.Create(device(), params, 1, 100, "");
+    s.Simulate(0.01f);
+    s.count = 1 << 20;
+    D3DXVECTOR3 at(60, 60, 0);
+    s.SetPosition(at);
+    beginFrame(D3DCOLOR_XRGB(0x10, 0x10, 0x10));
+    s.Render(device());
+    Picture p = endFrame();
+    EXPECT_EQ(p.count(0x305070, 50, 50, 70, 70), 20 * 20);
+    EXPECT_EQ(p.count(0x101010), p.width * p.height - 20 * 20) << "nothing but the one particle";
 }
 
 TEST_F(ParticleDrawTest, OneSystemDrawsAdditivelyAtEveryEmitterPosition)

@@ -129,6 +129,28 @@ TEST(Menu, TextCacheKeepsItsFirstSize)
     EXPECT_EQ(cache.entries[2].text.AnnaPituus(), 0);
 }
 
+// itemCount is a public field: set past the items made, layout, hover, selection and drawing
+// stay within them (past them lay other memory, written and read before).
+TEST(Menu, ItemCountSetPastTheItemsStaysWithinThem)
+{
+    ASSERT_NE(D3D(), nullptr);
+    simpleMenu menu(3, 0);
+    menu.itemCount = 1 << 20;
+    menu.UpdateMenuItems();
+    menu.setMenuPosition(0, 0);
+    for (int i = 0; i < 3; ++i) menu.items[i].hidden = false;
+    menu.updateMenuItmes(55, 80);
+    EXPECT_TRUE(menu.items[1].hover);
+    EXPECT_TRUE(menu.isInLabelBounds(2, 55, 105));
+    EXPECT_FALSE(menu.isInLabelBounds(3, 55, 130)) << "no fourth item";
+    menu.toggleSelection(5000);
+    BeginFrame(0xFF000000);
+    menu.Render(static_cast<OXED3D*>(Device()));
+    testsupport::Picture p = EndFrameAndRead();
+    EXPECT_EQ(p.rgb(54, 54), 0xC864FFu);
+    EXPECT_EQ(p.rgb(54, 129), 0u) << "no fourth box";
+}
+
 TEST(Menu, RenderDrawsShownItemsInTheirColours)
 {
     ASSERT_NE(D3D(), nullptr);

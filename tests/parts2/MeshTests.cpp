@@ -5,6 +5,7 @@
 #include "meshObject.h"
 #include "simpleMesh.h"
 #include <gtest/gtest.h>
+#include <functional>
 
 using namespace parts2test;
 
@@ -247,6 +248,51 @@ TEST_F(MeshTest, MeshObjectLeavesUntexturedMaterialsAndFailedFilesEmpty)
     object.Render(D3D());
     testsupport::Picture p = EndFrameAndRead();
     EXPECT_EQ(p.count(0), p.width * p.height);
+}
+
+// numMaterials is a public field: set past the arrays the meshes made, drawing, reading,
+// changing and releasing stay within them (past them lay other memory, read, written and
+// released as textures before).
+TEST_F(MeshTest, MaterialCountSetPastTheArraysStaysWithinThem)
+{
+    const DWORD tooMany = 1u << 20;
+    auto lit = [](const std::function<void()>& render) {
+        BeginFrame(0xFF000000);
+        SetPlainView();
+        render();
+        testsupport::Picture p = EndFrameAndRead();
+        return p.width * p.height - p.count(0);
+    };
+    CMesh mesh;
+    ASSERT_EQ(mesh.Load(Name("box.x"), D3D()), 1);
+    CMeshInstance instance;
+    instance.SetMesh(&mesh);
+    instance.transform.RotateAbs(0, 0.6f, 0);
+    instance.transform.ScaleAbs(0.7f, 0.7f, 0.7f);
+    const int box = lit([&] { instance.Render(D3D()); });
+    EXPECT_GT(box, 2500);
+    mesh.numMaterials = tooMany;
+    EXPECT_EQ(lit([&] { instance.Render(D3D()); }), box);
+    EXPECT_EQ(mesh.GetMeshMaterial(2), nullptr);
+    EXPECT_EQ(mesh.GetMeshTexture(100000), nullptr);
+    mesh.setMeshMaterial(Diffuse(1, 1, 1), 100000);
+
+    meshObject object;
+    object.init(D3D(), advString("box.x"), 0);
+    ASSERT_EQ(object.GetNumMaterials(), 2u);
+    const int objectBox = lit([&] { object.Render(D3D()); });
+    object.numMaterials = tooMany;
+    EXPECT_EQ(object.getMaterial(100000).Diffuse.r, 0.0f);
+    object.ChangeMaterial(100000, Diffuse(1, 1, 1));
+    object.ChangeTexture(D3D(), 100000, advString("bluetex.bmp"));
+    EXPECT_EQ(lit([&] { object.Render(D3D()); }), objectBox);
+
+    simpleMesh simple;
+    ASSERT_EQ(simple.init(D3D(), advString("box.x")), 0);
+    const int simpleBox = lit([&] { simple.Render(D3D()); });
+    simple.numMaterials = tooMany;
+    EXPECT_EQ(lit([&] { simple.Render(D3D()); }), simpleBox);
+    // Each releases its arrays (and the textures in them) as far as they reach.
 }
 
 TEST_F(MeshTest, SimpleMeshLoadsItsTexturesAndTriesTheParentFolder)

@@ -1,5 +1,11 @@
-// The test environment itself: every deliverable loads under Wine, and a real device draws.
+// The test environment itself: every deliverable loads under Wine and carries its version, and
+// a real device draws.
 #include <gtest/gtest.h>
+#include <windows.h>
+#include <winver.h>
+#include <cstring>
+#include <vector>
+#include "PelmoraVersion.h"
 #include "TestDevice.h"
 
 using namespace testsupport;
@@ -32,6 +38,54 @@ TEST(Deliverables, GameProgramIsAWindowsExecutable)
     std::string exe = ReadFileBytes(ProgramFolder() + "SimpleBrixel.exe");
     ASSERT_GT(exe.size(), 64u);
     EXPECT_EQ(exe.substr(0, 2), "MZ");
+}
+
+// The version resource as Windows reads it for the file's properties: the fixed version numbers
+// and the strings of the first language block.
+TEST(Deliverables, EveryDeliverableCarriesItsVersionResource)
+{
+    struct File { const char* name; const char* product; const char* description; };
+    const File files[] = {
+        {"PelmoraParts.dll", "Pelmora engine", "Pelmora engine parts"},
+        {"PelmoraGraf.dll", "Pelmora engine", "Pelmora engine render device"},
+        {"PelmoraEffects.dll", "Pelmora engine", "Pelmora engine screen transitions"},
+        {"PelmoraInput.dll", "Pelmora engine", "Pelmora keyboard input device"},
+        {"PelmoraAudio.dll", "Pelmora engine", "Pelmora audio device"},
+        {"SimpleBrixel.exe", "SimpleBrixel", "SimpleBrixel, a falling-block puzzle game"},
+    };
+    for (const File& f : files) {
+        SCOPED_TRACE(f.name);
+        const std::string path = ProgramFolder() + f.name;
+        DWORD handle = 0;
+        const DWORD size = GetFileVersionInfoSizeA(path.c_str(), &handle);
+        ASSERT_GT(size, 0u) << "no version resource";
+        std::vector<char> info(size);
+        ASSERT_TRUE(GetFileVersionInfoA(path.c_str(), 0, size, info.data()));
+        VS_FIXEDFILEINFO* fixed = nullptr;
+        UINT length = 0;
+        ASSERT_TRUE(VerQueryValueA(info.data(), "\\", reinterpret_cast<void**>(&fixed), &length));
+        ASSERT_GE(length, sizeof(VS_FIXEDFILEINFO));
+        const DWORD ms = DWORD(PELMORA_VERSION_MAJOR) << 16 | PELMORA_VERSION_MINOR;
+        const DWORD ls = DWORD(PELMORA_VERSION_PATCH) << 16;
+        EXPECT_EQ(fixed->dwSignature, 0xFEEF04BDu);
+        EXPECT_EQ(fixed->dwFileVersionMS, ms);
+        EXPECT_EQ(fixed->dwFileVersionLS, ls);
+        EXPECT_EQ(fixed->dwProductVersionMS, ms);
+        EXPECT_EQ(fixed->dwProductVersionLS, ls);
+        EXPECT_EQ(fixed->dwFileType, std::string(f.name).find(".exe") != std::string::npos ? DWORD(VFT_APP) : DWORD(VFT_DLL));
+        auto text = [&](const char* key) {
+            char* value = nullptr;
+            UINT n = 0;
+            const std::string query = std::string("\\StringFileInfo\\040904B0\\") + key;
+            if (!VerQueryValueA(info.data(), query.c_str(), reinterpret_cast<void**>(&value), &n) || !value) return std::string();
+            return std::string(value);
+        };
+        EXPECT_EQ(text("ProductName"), f.product);
+        EXPECT_EQ(text("FileDescription").substr(0, strlen(f.description)), f.description);
+        EXPECT_EQ(text("FileVersion"), PELMORA_VERSION_STRING);
+        EXPECT_EQ(text("ProductVersion"), PELMORA_VERSION_STRING);
+        EXPECT_EQ(text("OriginalFilename"), f.name);
+    }
 }
 
 TEST(TestDevice, ClearsAndReadsBackTheBackBuffer)

@@ -65,7 +65,8 @@ TEST(FxSource, BadSourcesNameTheLineAndTheFault)
         {"param float4x4 gWVP\nparam float gWVP\ntechnique T\npass P\n", "t.fxs:2: parameter 'gWVP' declared twice"},
         {"param double x\n", "t.fxs:1: unknown parameter type 'double'"},
         {"technique T\n", "technique 'T' has no pass"},
-        {"technique T\ntechnique U\npass P\n", "t.fxs:2: technique 'T' has no pass"},
+        {"technique T\ntechnique U\npass P\n", "t.fxs:1: technique 'T' has no pass"},
+        {"technique T\npass P\ntechnique U\n\n# the end\n", "t.fxs:3: technique 'U' has no pass"},
         {"pass P\n", "t.fxs:1: pass 'P' outside a technique"},
         {"technique T\npass P\nstate Blubb = 1\n", "t.fxs:3: unknown render state 'Blubb'"},
         {"technique T\npass P\nstate PointSize = big\n", "t.fxs:3: bad value 'big' for PointSize (a float)"},
@@ -88,10 +89,81 @@ TEST(FxSource, BadSourcesNameTheLineAndTheFault)
 TEST(FxSource, BindingsEndAtTheLastRegister)
 {
     const std::string head = "param float4x4 m\nparam float f\nparam texture t\nsampler S t\ntechnique T\npass P\nvertexshader\n";
-    EXPECT_EQ(ErrorOf(head + "bind m c252\nbind f c255\nbind S s15\nvs_2_0\nend\n"), "(accepted)");
+    EXPECT_EQ(ErrorOf(head + "bind m c252\nbind f c255\nbind S s3\nvs_3_0\nend\n"), "(accepted)");
     EXPECT_EQ(ErrorOf(head + "bind m c253\n"), "t.fxs:8: 'm' at c253 runs past the last register c255");
     EXPECT_EQ(ErrorOf(head + "bind f c256\n"), "t.fxs:8: bad register 'c256'");
     EXPECT_EQ(ErrorOf(head + "bind S s16\n"), "t.fxs:8: bad register 's16': samplers end at s15");
+}
+
+TEST(FxSource, IntegersAreDecimalOrExplicitHexAndFloatsFinite)
+{
+    auto value = [](const std::string& state, const std::string& word, uint32_t& out) {
+        FxEffect fx;
+        std::string error;
+        if (!ParseEffectSource("technique T\npass P\nstate " + state + " = " + word + "\n", "t.fxs", fx, error))
+            return error;
+        out = fx.techniques[0].passes[0].states[0].value;
+        return std::string();
+    };
+    uint32_t v = 0;
+    EXPECT_EQ(value("AlphaRef", "010", v), "");
+    EXPECT_EQ(v, 10u) << "a leading zero is no octal";
+    EXPECT_EQ(value("AlphaRef", "08", v), "");
+    EXPECT_EQ(v, 8u);
+    EXPECT_EQ(value("ColorWriteEnable", "0x0F", v), "");
+    EXPECT_EQ(v, 15u);
+    EXPECT_EQ(value("AlphaRef", "-2", v), "");
+    EXPECT_EQ(v, uint32_t(-2));
+    EXPECT_EQ(value("AlphaRef", "0x", v), "t.fxs:3: bad value '0x' for AlphaRef");
+    for (const char* word : {"inf", "-inf", "nan", "1e39", "infinity"})
+        EXPECT_EQ(value("PointSize", word, v), std::string("t.fxs:3: bad value '") + word + "' for PointSize (a float)");
+    EXPECT_EQ(value("PointSize", "3.5e2", v), "");
+}
+
+TEST(FxSource, BindingsEndAtTheRegistersOfTheirShaderKind)
+{
+    const std::string head = "param float4x4 m\nparam float f\nparam texture t\nsampler S t\ntechnique T\npass P\n";
+    EXPECT_EQ(ErrorOf(head + "vertexshader\nbind S s3\nvs_3_0\nend\n"), "(accepted)");
+    EXPECT_EQ(ErrorOf(head + "vertexshader\nbind S s4\n"), "t.fxs:8: bad register 's4': a vertex shader's samplers end at s3");
+    EXPECT_EQ(ErrorOf(head + "pixelshader\nbind S s15\nbind m c220\nps_3_0\nend\n"), "(accepted)");
+    EXPECT_EQ(ErrorOf(head + "pixelshader\nbind m c221\n"), "t.fxs:8: 'm' at c221 runs past a pixel shader's last register c223");
+    EXPECT_EQ(ErrorOf(head + "pixelshader\nbind f c224\n"), "t.fxs:8: 'f' at c224 runs past a pixel shader's last register c223");
+}
+
+TEST(FxWriter, PixelShaderConstantsEndWhereTheirVersionEnds)
+{
+    // The assembler stands in: it hands back a version token and an end token.
+    auto compile = [](uint32_t version, const std::string& binds) {
+        FxEffect fx;
+        std::string error;
+        if (!ParseEffectSource("param float4x4 m\nparam float f\ntechnique T\npass P\npixelshader\n" + binds +
+                                   "ps\nend\n", "t.fxs", fx, error))
+            return error;
+        std::vector<uint8_t> out;
+        FxAssembler assemble = [version](const FxShader&, std::vector<uint32_t>& code, std::string&) {
+            code = {version, 0x0000FFFFu};
+            return true;
+        };
+        return CompileEffect(fx, "t.fxs", assemble, out, error) ? std::string("(compiled)") : error;
+    };
+    EXPECT_EQ(compile(0xFFFF0104u, "bind f c7\n"), "(compiled)");
+    EXPECT_EQ(compile(0xFFFF0104u, "bind f c0\nbind m c5\n"), "t.fxs:7: 'm' at c5 runs past the last register c7 of ps_1_4");
+    EXPECT_EQ(compile(0xFFFF0200u, "bind m c28\nbind f c31\n"), "(compiled)");
+    EXPECT_EQ(compile(0xFFFF0200u, "bind f c32\n"), "t.fxs:6: 'f' at c32 runs past the last register c31 of ps_2_0");
+    EXPECT_EQ(compile(0xFFFF0300u, "bind f c223\n"), "(compiled)");
+}
+
+TEST(FxWriter, AnOutputThatCannotBeWrittenCompletelyFailsAndLeavesNothing)
+{
+    std::string error;
+    ASSERT_TRUE(WriteEffectFile("written.fx", std::vector<uint8_t>(100, 7), error)) << error;
+    EXPECT_EQ(testsupport::ReadFileBytes("written.fx"), std::string(100, '\7'));
+    EXPECT_FALSE(WriteEffectFile("no_such_folder\\x.fx", {1, 2, 3}, error));
+    EXPECT_NE(error.find("no_such_folder\\x.fx: cannot be written"), std::string::npos) << error;
+    // A full disk: every write is taken into the stream's buffer, the flush at the close fails.
+    error.clear();
+    EXPECT_FALSE(WriteEffectFile("Z:\\dev\\full", std::vector<uint8_t>(100, 7), error));
+    EXPECT_NE(error.find("Z:\\dev\\full: cannot be written ("), std::string::npos) << error;
 }
 
 TEST(FxWriter, SplicedConstantTableIsReadByD3DX)

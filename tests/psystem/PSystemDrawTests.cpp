@@ -260,6 +260,39 @@ TEST(PSystemDraw, SurvivesADeviceResetBetweenLostAndResetCalls)
     EXPECT_EQ(CountNot(DrawFrame(dev, f, cam), 0), before) << "the same frame after the reset";
 }
 
+// maxParticles and the alive list are public: a smaller maxParticles set after construction
+// makes no smaller vertex buffer than the pool needs, and an alive list padded past the pool
+// writes no more records than the buffer holds.
+TEST(PSystemDraw, PublicPoolSizeAndAliveListStayWithinTheBuffer)
+{
+    GrafDevice& dev = GrafDevice::get();
+    ASSERT_TRUE(dev.ok());
+    dev->CreateVertexDeclarations();
+    PSystem::emitAccumulator = 0.0f;
+    OXEAabb box;
+    FireRingEffect f(EffectPath("firering.fx"), "FireRingTech", WhiteTexture(), D3DXVECTOR3(0, 0, 0), box, 100, 0.0f);
+    f.update(0.0f);
+    for (int i = 0; i < 100; ++i) f.addParticle();
+    f.update(0.2f);
+    ASSERT_EQ(f.alive.size(), 100u);
+    Camera cam = LookingAt(D3DXVECTOR3(0, 0, -60), D3DXVECTOR3(0, 0, 0));
+    const int all = CountNot(DrawFrame(dev, f, cam), 0);
+    EXPECT_GT(all, 100);
+
+    f.maxParticles = 10;
+    f.onLostDevice();
+    f.onResetDevice();
+    ASSERT_NE(f.vertexBuffer, nullptr);
+    D3DVERTEXBUFFER_DESC desc = {};
+    f.vertexBuffer->GetDesc(&desc);
+    EXPECT_EQ(desc.Size, 100u * 44u) << "room for the whole pool";
+    EXPECT_EQ(CountNot(DrawFrame(dev, f, cam), 0), all);
+
+    for (int i = 0; i < 100; ++i) f.alive.push_back(f.alive[i]); // each particle listed twice
+    EXPECT_EQ(CountNot(DrawFrame(dev, f, cam), 0), all) << "the first 100 records fill the buffer";
+    f.maxParticles = 100;
+}
+
 TEST(PSystemDraw, MissingEffectOrTextureDrawsNothingAndNeverCrashes)
 {
     GrafDevice& dev = GrafDevice::get();

@@ -6,6 +6,7 @@
 #include "OXERenderDevice.h"
 #include "OXEResult.h"
 #include "PSystemTestSupport.h"
+#include "RecordingDevice.h"
 
 using namespace testsupport;
 using namespace psystemtest;
@@ -145,4 +146,45 @@ TEST(TriGrid, RendersAWireframeThroughTransformFxOnceBuilt)
     fine.buildGeoBuffers(d, 21, 21);
     fine.buildFX(d);
     EXPECT_GT(DrawGrid(fine, d), lit);
+}
+
+// numVertices and numTriangles are public fields: set past the buffers, the draw asks for no
+// more vertices and triangles than the buffers hold (16-bit indices, 6 bytes a triangle).
+TEST(TriGrid, CountsSetPastTheBuffersDrawNoMoreThanTheyHold)
+{
+    OXERenderDevice* rd = PartsDevice();
+    ASSERT_NE(rd, nullptr);
+    IDirect3DDevice9* d = rd->GetD3DDevice();
+    ASSERT_TRUE(CopyFileA(EffectPath("transform.fx").c_str(), "transform.fx", FALSE));
+    TriGrid g;
+    g.buildGeoBuffers(d, 3, 3);
+    g.buildFX(d);
+    ASSERT_NE(g.effect, nullptr);
+    D3DVERTEXBUFFER_DESC vd = {};
+    D3DINDEXBUFFER_DESC id = {};
+    g.vertexBuffer->GetDesc(&vd);
+    g.indexBuffer->GetDesc(&id);
+    const UINT vertexRoom = vd.Size / 12, triangleRoom = id.Size / 6;
+    D3DXMATRIX view, proj;
+    CameraMatrices(view, proj);
+    auto drawn = [&](DWORD vertices, DWORD triangles) {
+        g.numVertices = vertices;
+        g.numTriangles = triangles;
+        RecordingDevice recording(d);
+        d->BeginScene();
+        g.Render(recording.device(), view, proj);
+        d->EndScene();
+        d->Present(nullptr, nullptr, nullptr, nullptr);
+        return recording.named("DrawIndexedPrimitive");
+    };
+    std::vector<RecordedCall> calls = drawn(9, 8);
+    ASSERT_FALSE(calls.empty());
+    EXPECT_EQ(calls[0].arg(3), 9u) << "the grid's own counts are drawn as they are";
+    EXPECT_EQ(calls[0].arg(5), 8u);
+    calls = drawn(1000000, 1000000);
+    ASSERT_FALSE(calls.empty());
+    for (const RecordedCall& c : calls) {
+        EXPECT_LE(c.arg(3), vertexRoom);
+        EXPECT_LE(c.arg(5), triangleRoom);
+    }
 }

@@ -3,6 +3,7 @@
 #include "StartedDevice.h"
 #include <gtest/gtest.h>
 #include <cmath>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -88,6 +89,97 @@ TEST(RenderDeviceFactory, CreatesOnceIntoAnEmptyPointerAndReleasesOnce)
     EXPECT_EQ(device, nullptr);
     EXPECT_EQ(lib.release(&device), OXE_FAIL);
     EXPECT_EQ(lib.release(nullptr), OXE_FAIL);
+}
+
+namespace {
+
+// The slot through which `module` calls `name` of `dll` (its import address table entry), or
+// null when it imports no such function.
+ULONG_PTR* ImportSlot(HMODULE module, const char* dll, const char* name)
+{
+    BYTE* base = reinterpret_cast<BYTE*>(module);
+    const IMAGE_NT_HEADERS* nt = reinterpret_cast<const IMAGE_NT_HEADERS*>(
+        base + reinterpret_cast<const IMAGE_DOS_HEADER*>(base)->e_lfanew);
+    const IMAGE_DATA_DIRECTORY& imports = nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT];
+    for (auto* d = reinterpret_cast<IMAGE_IMPORT_DESCRIPTOR*>(base + imports.VirtualAddress); d->Name; ++d) {
+        if (_stricmp(reinterpret_cast<const char*>(base + d->Name), dll) != 0) continue;
+        auto* names = reinterpret_cast<IMAGE_THUNK_DATA*>(base + d->OriginalFirstThunk);
+        auto* slots = reinterpret_cast<IMAGE_THUNK_DATA*>(base + d->FirstThunk);
+        for (; names->u1.AddressOfData; ++names, ++slots) {
+            if (IMAGE_SNAP_BY_ORDINAL(names->u1.Ordinal)) continue;
+            const auto* byName = reinterpret_cast<const IMAGE_IMPORT_BY_NAME*>(base + names->u1.AddressOfData);
+            if (strcmp(reinterpret_cast<const char*>(byName->Name), name) == 0) return &slots->u1.Function;
+        }
+    }
+    return nullptr;
+}
+
+// While it lives, the module's requests to the C runtime's malloc for exactly `bytes` bytes
+// return null; every other request is served (the failed allocation's own error handling
+// allocates too).
+class FailingMalloc {
+public:
+    FailingMalloc(HMODULE module, size_t bytes) : slot_(ImportSlot(module, "msvcrt.dll", "malloc"))
+    {
+        failing_ = bytes;
+        if (slot_) {
+            real_ = reinterpret_cast<MallocFn>(*slot_);
+            swap(reinterpret_cast<ULONG_PTR>(&Malloc));
+        }
+    }
+    ~FailingMalloc()
+    {
+        if (slot_) swap(reinterpret_cast<ULONG_PTR>(real_));
+    }
+    bool armed() const { return slot_ != nullptr; }
+    static int failures() { return failures_; }
+
+private:
+    typedef void* (*MallocFn)(size_t);
+    static void* Malloc(size_t bytes)
+    {
+        if (bytes == failing_) {
+            ++failures_;
+            return nullptr;
+        }
+        return real_(bytes);
+    }
+    void swap(ULONG_PTR to)
+    {
+        DWORD protection;
+        VirtualProtect(slot_, sizeof *slot_, PAGE_READWRITE, &protection);
+        *slot_ = to;
+        VirtualProtect(slot_, sizeof *slot_, protection, &protection);
+    }
+    ULONG_PTR* slot_;
+    static MallocFn real_;
+    static size_t failing_;
+    static int failures_;
+};
+FailingMalloc::MallocFn FailingMalloc::real_ = nullptr;
+size_t FailingMalloc::failing_ = 0;
+int FailingMalloc::failures_ = 0;
+
+} // namespace
+
+TEST(RenderDeviceFactory, NoMemoryForTheDeviceIsAFailureWithTheDeviceLeftEmpty)
+{
+    GraphicsLibrary lib;
+    ASSERT_NE(lib.create, nullptr);
+    OXERenderDevice* device = nullptr;
+    HRESULT hr = OXE_OK;
+    {
+        FailingMalloc noMemory(lib.module, sizeof(OXED3D));
+        ASSERT_TRUE(noMemory.armed()) << "PelmoraGraf.dll takes malloc from msvcrt.dll";
+        hr = lib.create(lib.module, &device);
+    }
+    EXPECT_GE(FailingMalloc::failures(), 1) << "the device's allocation was made and failed";
+    EXPECT_EQ(OXE_FAIL, hr);
+    EXPECT_EQ(nullptr, device);
+    // With memory again the factory makes a device.
+    ASSERT_EQ(OXE_OK, lib.create(lib.module, &device));
+    ASSERT_NE(nullptr, device);
+    EXPECT_EQ(OXE_OK, lib.release(&device));
 }
 
 TEST(RenderDeviceFactory, OperationSlotsOfTheLibrarysDeviceMatchTheInterface)

@@ -278,6 +278,23 @@ TEST(ShaderTables, ActivationChecksIdsAndVertexKinds)
     if (declaration) declaration->Release();
 }
 
+// The table counts are public fields: set past the tables, activation still takes no id past
+// them (the places after a table hold other fields of the device).
+TEST(ShaderTables, CountsSetPastTheTablesActivateNothingOutsideThem)
+{
+    StartedDevice dev;
+    ASSERT_TRUE(dev.ok());
+    ASSERT_EQ(dev->LoadPixelShader("ps.1.1\nmov r0, v0\n", 0, false, false, nullptr), OXE_OK);
+    dev->m_vertexShaderCount = OXE_MAX_SHADERS + 5;
+    dev->m_pixelShaderCount = OXE_MAX_SHADERS + 5;
+    EXPECT_EQ(dev->ActivateVertexShader(OXE_MAX_SHADERS, 1), OXE_INVALIDID) << "the first pixel shader lies there";
+    EXPECT_EQ(dev->ActivatePixelShader(OXE_MAX_SHADERS), OXE_INVALIDID) << "the font table lies there";
+    EXPECT_EQ(dev->ActivateVertexShader(0, 1), OXE_OK);
+    EXPECT_EQ(dev->ActivatePixelShader(0), OXE_OK);
+    dev->m_vertexShaderCount = 1;
+    dev->m_pixelShaderCount = 1;
+}
+
 TEST(ShaderConstants, NothingPassesTheGateWithoutPermission)
 {
     StartedDevice dev;

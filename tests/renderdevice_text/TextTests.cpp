@@ -261,6 +261,28 @@ TEST_F(TextDrawing, FormattedTextIsDrawnAsGivenOnOneLine)
     EXPECT_EQ(drawn.pixels, direct.pixels);
 }
 
+// m_fontCount is a public field: set past the font list, drawing, adding and releasing reach
+// only the fonts the list holds (past it lay other memory, read and released as fonts before).
+TEST(TextRelease, FontCountSetPastTheListReachesOnlyItsFonts)
+{
+    StartedDevice device;
+    ASSERT_TRUE(device.ok());
+    OXED3D* dev = device.get();
+    IDirect3DDevice9* d3d = device.d3d();
+    d3d->AddRef();
+    UINT first = 0, second = 0, third = 0;
+    ASSERT_EQ(dev->CreateArialFont(0, 400, false, 0, 0, 12, &first), OXE_OK);
+    ASSERT_EQ(dev->CreateArialFont(0, 400, false, 0, 0, 14, &second), OXE_OK);
+    dev->m_fontCount = 100000;
+    EXPECT_EQ(dev->DrawFormattedText(50000, 10, 10, 255, 255, 255, "x"), OXE_INVALIDPARAM);
+    ASSERT_EQ(dev->CreateArialFont(0, 400, false, 0, 0, 16, &third), OXE_OK);
+    EXPECT_EQ(third, second + 1) << "the new font follows the fonts there are";
+    EXPECT_EQ(dev->m_fontCount, second + 2);
+    dev->Release();
+    EXPECT_EQ(dev->m_fontList, nullptr);
+    EXPECT_EQ(d3d->Release(), 0u) << "every font released";
+}
+
 TEST(TextRelease, ReleaseFreesEveryFontShaderAndDeclaration)
 {
     StartedDevice device;

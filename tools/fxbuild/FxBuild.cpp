@@ -75,9 +75,8 @@ bool BuildOne(const std::string& source, const std::string& outFolder)
         return false;
     }
     std::string out = outFolder + "/" + BaseName(source) + ".fx";
-    std::ofstream file(out, std::ios::binary);
-    if (!file.write((const char*)bytes.data(), std::streamsize(bytes.size()))) {
-        std::fprintf(stderr, "%s: cannot be written\n", out.c_str());
+    if (!WriteEffectFile(out, bytes, error)) {
+        std::fprintf(stderr, "%s\n", error.c_str());
         return false;
     }
     return true;

@@ -1,6 +1,7 @@
 // Effect source reader: see FxSource.h for the language.
 #include "FxSource.h"
 #include <cerrno>
+#include <cmath>
 #include <cstdlib>
 #include <cstring>
 #include <sstream>
@@ -65,11 +66,15 @@ bool ParseValue(const std::string& word, bool isFloat, uint32_t& out)
     errno = 0;
     if (isFloat) {
         float f = std::strtof(s, &end);
-        if (end == s || *end != '\0' || errno != 0) return false;
+        // "inf", "nan" and values past the float range are no state a device can use.
+        if (end == s || *end != '\0' || errno != 0 || !std::isfinite(f)) return false;
         std::memcpy(&out, &f, 4);
         return true;
     }
-    long long v = std::strtoll(s, &end, 0);
+    // Decimal, or hexadecimal with an explicit 0x: a leading zero does not make a number octal.
+    const bool hex = word.size() > 2 && word[0] == '0' && (word[1] == 'x' || word[1] == 'X');
+    const bool negativeHex = word.size() > 3 && word[0] == '-' && word[1] == '0' && (word[2] == 'x' || word[2] == 'X');
+    long long v = std::strtoll(s, &end, hex || negativeHex ? 16 : 10);
     if (end == s || *end != '\0' || errno != 0 || v < -2147483648LL || v > 0xFFFFFFFFLL) return false;
     out = uint32_t(v);
     return true;
@@ -206,9 +211,10 @@ private:
         for (const FxTechnique& t : fx_.techniques)
             if (t.name == w[1]) return fail("technique '" + w[1] + "' declared twice");
         if (!fx_.techniques.empty() && fx_.techniques.back().passes.empty())
-            return fail("technique '" + fx_.techniques.back().name + "' has no pass");
+            return fail(fx_.techniques.back().line, "technique '" + fx_.techniques.back().name + "' has no pass");
         FxTechnique t;
         t.name = w[1];
+        t.line = lineNo_;
         fx_.techniques.push_back(t);
         return true;
     }
@@ -245,11 +251,13 @@ private:
         FxPass* p = currentPass();
         if (!p) return fail(w[0] + " outside a pass");
         if (w.size() != 1) return fail("nothing may follow '" + w[0] + "' on its line");
-        FxShader& s = w[0] == "vertexshader" ? p->vertexShader : p->pixelShader;
+        const bool vertex = w[0] == "vertexshader";
+        FxShader& s = vertex ? p->vertexShader : p->pixelShader;
         if (s.present) return fail("pass '" + p->name + "' has a second " + w[0]);
         s.present = true;
         s.line = lineNo_;
         shader_ = &s;
+        vertexBlock_ = vertex;
         return true;
     }
 
@@ -287,6 +295,7 @@ private:
         long reg = std::strtol(w[2].c_str() + 1, &end, 10);
         if (*end != '\0' || reg < 0 || reg > 255) return fail("bad register '" + w[2] + "'");
         b.reg = int(reg);
+        b.line = lineNo_;
         if (b.sampler != (p.kind == FxParamKind::Sampler))
             return fail(b.sampler ? "only a sampler binds to an s register"
                                   : "a sampler binds to an s register, not '" + w[2] + "'");
@@ -294,9 +303,15 @@ private:
         // The device has float registers c0..c255 and samplers s0..s15; a binding past them
         // would make every pass that sets this shader fail when it begins.
         if (b.sampler && b.reg > 15) return fail("bad register '" + w[2] + "': samplers end at s15");
+        // A vertex shader reads the four vertex texture samplers only; a pixel shader has at
+        // most 224 constant registers (ps_3_0; the writer checks older versions' fewer).
+        if (b.sampler && vertexBlock_ && b.reg > 3)
+            return fail("bad register '" + w[2] + "': a vertex shader's samplers end at s3");
         const int registers = p.kind == FxParamKind::Matrix ? 4 : 1;
         if (!b.sampler && b.reg + registers > 256)
             return fail("'" + w[1] + "' at " + w[2] + " runs past the last register c255");
+        if (!b.sampler && !vertexBlock_ && b.reg + registers > 224)
+            return fail("'" + w[1] + "' at " + w[2] + " runs past a pixel shader's last register c223");
         for (const FxBinding& other : shader_->bindings)
             if (other.name == b.name) return fail("'" + b.name + "' bound twice in one shader");
         shader_->bindings.push_back(b);
@@ -307,7 +322,7 @@ private:
     {
         if (fx_.techniques.empty()) return fail("the effect has no technique");
         if (fx_.techniques.back().passes.empty())
-            return fail("technique '" + fx_.techniques.back().name + "' has no pass");
+            return fail(fx_.techniques.back().line, "technique '" + fx_.techniques.back().name + "' has no pass");
         return true;
     }
 
@@ -315,6 +330,7 @@ private:
     FxEffect& fx_;
     int lineNo_ = 0;
     FxShader* shader_ = nullptr; // the open shader block, if any
+    bool vertexBlock_ = false;   // the open block is a vertexshader block
 };
 
 } // namespace

@@ -10,11 +10,15 @@
 //   state <RenderState> = <value>        (belongs to the last pass)
 //   vertexshader | pixelshader           shader block of the last pass, closed by 'end';
 //     bind <param> c<N> | s<N>           feeds a parameter into registers from c<N> (or a sampler
-//                                        into sampler N) through the shader's constant table
+//                                        into sampler N) through the shader's constant table;
+//                                        a vertex shader has samplers s0..s3 and c0..c255, a
+//                                        pixel shader s0..s15 and c0..c7 (ps_1_x), c0..c31
+//                                        (ps_2_x) or c0..c223 (ps_3_0)
 //     <shader assembly lines>            '//' starts a comment inside a block
 //   end
 //
-// Values are integers, floats (with a '.') or true/false; float states take float values.
+// Values are integers (decimal, or hexadecimal with 0x), floats (with a '.'; finite) or
+// true/false; float states take float values.
 #pragma once
 #include <cstdint>
 #include <string>
@@ -42,6 +46,7 @@ struct FxBinding {
     std::string name; // parameter (or sampler parameter) name
     bool sampler = false; // s<N> rather than c<N>
     int reg = 0;      // first register
+    int line = 0;     // source line of the bind, for messages
 };
 
 struct FxShader {
@@ -61,6 +66,7 @@ struct FxPass {
 struct FxTechnique {
     std::string name;
     std::vector<FxPass> passes;
+    int line = 0; // source line of the technique keyword
 };
 
 struct FxEffect {

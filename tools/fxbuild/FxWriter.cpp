@@ -1,6 +1,8 @@
 // Compiled effect writer. Every offset in the file counts from the byte after the two header
 // words (the "base"); records are whole 32-bit words, blobs padded to 4 bytes.
 #include "FxWriter.h"
+#include <cerrno>
+#include <cstdio>
 #include <cstring>
 
 namespace {
@@ -310,15 +312,40 @@ bool KindMatches(const std::vector<uint32_t>& code, bool vertex, std::string& wh
     return false;
 }
 
+// A pixel shader's constant registers end earlier in older versions: c7 in ps_1_x, c31 in
+// ps_2_x (c223 in ps_3_0, checked by the reader). A constant bound past them would make every
+// pass that sets the shader fail when it begins. Sets line to the offending bind's line.
+bool ConstantsFit(const std::vector<uint32_t>& code, bool vertex, const FxShader& shader, const FxEffect& fx,
+                  int& line, std::string& what)
+{
+    if (vertex || code.empty()) return true;
+    const unsigned major = (code[0] >> 8) & 0xFF, minor = code[0] & 0xFF;
+    const int count = major < 2 ? 8 : major < 3 ? 32 : 224;
+    for (const FxBinding& b : shader.bindings) {
+        if (b.sampler) continue;
+        const int p = fx.findParam(b.name);
+        const int registers = p >= 0 && fx.params[size_t(p)].kind == FxParamKind::Matrix ? 4 : 1;
+        if (b.reg + registers > count) {
+            line = b.line;
+            what = "'" + b.name + "' at c" + std::to_string(b.reg) + " runs past the last register c" +
+                   std::to_string(count - 1) + " of ps_" + std::to_string(major) + "_" + std::to_string(minor);
+            return false;
+        }
+    }
+    return true;
+}
+
 bool AddShader(const FxShader& shader, bool vertex, const FxEffect& fx, const std::string& fileName,
                const FxAssembler& assemble, std::vector<std::vector<uint32_t>>& shaders,
                std::string& error)
 {
     std::vector<uint32_t> code, withTable;
     std::string what;
+    int line = shader.line;
     if (!assemble(shader, code, what) || !KindMatches(code, vertex, what) ||
+        !ConstantsFit(code, vertex, shader, fx, line, what) ||
         !SpliceConstantTable(code, shader.bindings, fx, withTable, what)) {
-        error = fileName + ":" + std::to_string(shader.line) + ": " + what;
+        error = fileName + ":" + std::to_string(line) + ": " + what;
         return false;
     }
     shaders.push_back(withTable);
@@ -340,4 +367,21 @@ bool CompileEffect(const FxEffect& fx, const std::string& fileName, const FxAsse
         }
     out = WriteCompiledEffect(fx, shaders);
     return true;
+}
+
+bool WriteEffectFile(const std::string& path, const std::vector<uint8_t>& bytes, std::string& error)
+{
+    std::FILE* file = std::fopen(path.c_str(), "wb");
+    if (!file) {
+        error = path + ": cannot be written (" + std::strerror(errno) + ")";
+        return false;
+    }
+    const bool written = bytes.empty() || std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
+    int reason = written ? 0 : errno;
+    if (std::fflush(file) != 0 && reason == 0) reason = errno ? errno : EIO;
+    if (std::fclose(file) != 0 && reason == 0) reason = errno ? errno : EIO;
+    if (written && reason == 0) return true;
+    error = path + ": cannot be written (" + std::strerror(reason ? reason : EIO) + ")";
+    std::remove(path.c_str());
+    return false;
 }

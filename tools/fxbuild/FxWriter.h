@@ -27,3 +27,9 @@ using FxAssembler =
 // effect into out. On failure returns false with error reading "<fileName>:<line>: <what>".
 bool CompileEffect(const FxEffect& fx, const std::string& fileName, const FxAssembler& assemble,
                    std::vector<uint8_t>& out, std::string& error);
+
+// Writes the compiled effect to path. Every step is checked, the final flush and close too (a
+// full disk shows only there): on failure returns false with error reading "<path>: cannot be
+// written (<reason>)" and removes what was written, so that no partial effect is left for a
+// build to take as up to date.
+bool WriteEffectFile(const std::string& path, const std::vector<uint8_t>& bytes, std::string& error);
