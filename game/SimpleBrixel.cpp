@@ -374,6 +374,10 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
         app.renderDevice->ReleaseVertexDeclarations();
         ReleaseRenderDeviceOf(*app.renderLib);
         OXESetCurrentRenderDevice(nullptr);
+    } else if (app.renderLib) {
+        // A render device whose Init failed still holds what it made before the failure (its
+        // Direct3D object, perhaps its device and managers): it is released the same way.
+        ReleaseRenderDeviceOf(*app.renderLib);
     }
     app.renderDevice = nullptr;
     app.audioDevice = nullptr;
