@@ -178,11 +178,14 @@ std::string Stacks(const Outcome& o)
 // ---- What every run must show ----
 
 // Failures that stop the render device from starting: its Direct3D object, its device and its
-// built-in vertex shader (the first vertex shader assembled and made from text).
+// built-in vertex shader (the first vertex shader assembled and made from text). The assembly
+// is found in the shader loader's own function or in the function it is inlined into, whichever
+// the compiler made.
 bool StopsTheStart(const Site& s)
 {
     if (Contains(s.function, "OXED3D::Init(")) return s.kind == "Direct3DCreate9" || s.kind == "CreateDevice";
-    return s.call == 1 && ((s.kind == "D3DXAssembleShader" && Contains(s.function, "PrepareShaderCode")) ||
+    const bool assembling = Contains(s.function, "PrepareShaderCode") || Contains(s.function, "::AssembleShader(");
+    return s.call == 1 && ((s.kind == "D3DXAssembleShader" && assembling) ||
                            (s.kind == "CreateVertexShader" && Contains(s.function, "OXED3D::LoadVertexShader")));
 }
 
