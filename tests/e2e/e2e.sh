@@ -258,6 +258,11 @@ for line in "DirectX init alkaa" "Direct3DCreate9 init onnistui" "DirectX Create
             "initialized (online and ready)" "oneTimeInit onnistui"; do
   grep -q "^\[OXED3DDEVICE\]: $line" "$rlog"; check "render log has \"$line\"" test $? -eq 0
 done
+# The game never releases its render device: the log ends with the game's own stage set-up, and
+# neither the device nor its managers write an offline line.
+last=$(tail -n1 "$rlog" | tr -d '\r')
+check "render log ends with the stage set-up (got \"$last\")" test "$last" = "[OXED3DDEVICE]: InitStage kaikki ok"
+check "render log has no offline line" test -z "$(grep offline "$rlog")"
 
 # ---- 2. without PelmoraInput.dll ----
 noinput="$work/noinput"
