@@ -98,10 +98,11 @@ static void UpdatePlay(OXEInputDevice* input)
     if (inputTimer.getElapsedTimeInMilliSec() >= kInputIntervalMs) {
         ActOnPlayKey(PollKey(input));
         Restart(inputTimer);
-        // A move that brings the piece to rest in the top row ends the game here, before the
-        // fall step of the same frame could lock it (with blocks above the well that no cell
-        // can hold) and hand the game-over test a fresh piece instead.
-        if (IsGameOver()) {
+        // A move or turn that brings the piece to rest in the top row with blocks above the
+        // well ends the game here: the fall step of the same frame would lock it, losing the
+        // blocks no cell can hold, and hand the game-over test a fresh piece instead. A piece
+        // resting wholly inside the well is locked and the next one tested, as always.
+        if (IsGameOver() && PieceReachesAboveWell(game.current)) {
             game.gameOver = true;
             return;
         }

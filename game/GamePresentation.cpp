@@ -4,6 +4,52 @@
 #include "GameState.h"
 #include "Camera.h"
 
+namespace {
+
+// The wait at program end for the work the game's device was handed last. Defined before
+// gameGraphics so that it is destroyed after it: its destructor runs once the graphic objects
+// have given their buffers and textures back.
+//
+// Wine's Direct3D does the device's work on a thread of its own. The end of the process stops
+// that thread wherever it is; stopped inside the OpenGL driver, it leaves the driver's locks
+// taken and its state half changed, and the driver's own clean-up at the process's end then
+// waits for ever (until the Wine server kills the process) or crashes. Waiting here until the
+// device has done everything before it keeps the process's end clean with the device alive.
+class ProgramEndWait {
+public:
+    ProgramEndWait() = default;
+    ProgramEndWait(const ProgramEndWait&) = delete;
+    ProgramEndWait& operator=(const ProgramEndWait&) = delete;
+    ~ProgramEndWait() { waitForDevice(); }
+
+    bool arm(IDirect3DDevice9* device)
+    {
+        if (query_ || !device) return query_ != nullptr;
+        if (FAILED(device->CreateQuery(D3DQUERYTYPE_EVENT, &query_))) query_ = nullptr;
+        return query_ != nullptr;
+    }
+
+private:
+    void waitForDevice()
+    {
+        if (!query_) return;
+        // The event is reached once the device has done all work given before it. A device
+        // that cannot answer (lost, or an error) is not waited for; nor longer than 5 s.
+        if (FAILED(query_->Issue(D3DISSUE_END))) return;
+        const ULONGLONG start = GetTickCount64();
+        while (query_->GetData(nullptr, 0, D3DGETDATA_FLUSH) == S_FALSE && GetTickCount64() - start < 5000)
+            Sleep(1);
+        // The query is not released: its release would hand the device one more piece of work
+        // while the process ends. Like the device it belongs to, it goes with the process.
+    }
+
+    IDirect3DQuery9* query_ = nullptr; // the event waited for (kept to the process's end)
+};
+
+ProgramEndWait programEndWait;
+
+} // namespace
+
 GameGraphics gameGraphics;
 
 namespace {
@@ -113,6 +159,11 @@ void MakePanel(IDirect3DDevice9* device, geQuad& panel, int x, int y, int width,
 OXERenderDevice* GameRenderDevice()
 {
     return g_pOXECurrentDevice;
+}
+
+bool WaitForDeviceAtProgramEnd(IDirect3DDevice9* device)
+{
+    return programEndWait.arm(device);
 }
 
 void CreateBlockQuads(IDirect3DDevice9* device, GameGraphics& graphics)

@@ -35,6 +35,11 @@ const int kConfiguredWindowWidth = 1024; // the window width the menu panel is c
 // The render device the game draws through: the game's current render device (set by the
 // shell from GetRenderDevice after start-up).
 OXERenderDevice* GameRenderDevice();
+// Makes the process's end wait, after the program's graphic objects (gameGraphics) are destroyed,
+// until the Direct3D device has done all the work it was handed, their release included: the
+// device itself lives on to the process's end. Returns false when that wait cannot be made (the
+// device refused the event query it needs); nothing then waits.
+bool WaitForDeviceAtProgramEnd(IDirect3DDevice9* device);
 
 // Creation steps, called once by the shell after the render device runs.
 // The seven block quads with their images ("punainen.dds" ... "lila.dds").

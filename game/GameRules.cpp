@@ -48,6 +48,14 @@ bool PieceRests(const Piece& piece)
     return false;
 }
 
+bool PieceReachesAboveWell(const Piece& piece)
+{
+    for (int i = 0; i < kPieceBlocks; i++)
+        if (BlockRow(piece, i) < 0)
+            return true;
+    return false;
+}
+
 // Writes the current piece into the well. Blocks above the top row have no cell and are left out.
 static void LockPiece()
 {

@@ -21,3 +21,5 @@ bool IsGameOver();       // a block in row 0 and a block resting on something be
 int KindForRoll(int r);
 // True when a block of the piece stands on the bottom row or on an occupied cell.
 bool PieceRests(const Piece& piece);
+// True when a block of the piece stands above row 0, where locking would lose it.
+bool PieceReachesAboveWell(const Piece& piece);

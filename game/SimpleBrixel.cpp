@@ -364,16 +364,16 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
     if (!app.quit)
         last = RunMainLoop();
 
-    // The render device is released here rather than left to the end of the process: with a
-    // live Direct3D device, Wine tears down the OpenGL context and its rasterizer threads inside
-    // the process exit, which now and then crashed (exit code 139) or hung until the Wine server
-    // killed the process (137). After the release, the game's own quads, sprite and particle
-    // system give up the device's last references in their static destructors, so Direct3D is
-    // gone before the process ends. The audio and input devices and the libraries stay.
+    // The render device is not released: it lives until the process ends. The end of the
+    // process waits, after the graphic objects are gone, until the device has done its work
+    // (see WaitForDeviceAtProgramEnd). A device that cannot be waited for is released here
+    // instead, as the way to a clean end that is left: its release waits for that work.
     if (graphicsStarted) {
         app.renderDevice->ReleaseVertexDeclarations();
-        ReleaseRenderDeviceOf(*app.renderLib);
-        OXESetCurrentRenderDevice(nullptr);
+        if (!WaitForDeviceAtProgramEnd(app.renderDevice->GetD3DDevice())) {
+            ReleaseRenderDeviceOf(*app.renderLib);
+            OXESetCurrentRenderDevice(nullptr);
+        }
     } else if (app.renderLib) {
         // A render device whose Init failed still holds what it made before the failure (its
         // Direct3D object, perhaps its device and managers): it is released the same way.

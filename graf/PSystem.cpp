@@ -182,20 +182,20 @@ void PSystem::update(float dt)
         emitAccumulator = 0.0f;
         return;
     }
+    // One interval at a time, with or without a free record: the accumulator then holds what
+    // those subtractions leave, which the next system's update goes on from.
     while (emitAccumulator >= timePerParticle) {
-        if (emitAccumulator - timePerParticle == emitAccumulator) {
-            // An interval too small to count down from this value: far more intervals than
-            // records, so every free record is born.
+        const float next = emitAccumulator - timePerParticle;
+        if (next == emitAccumulator) {
+            // An interval too small to count down from this value: the loop would never end.
+            // Far more intervals than records: every free record is born, and the remainder
+            // of the division is kept.
             while (!dead.empty()) giveBirth();
-        }
-        if (dead.empty()) {
-            // No record left to recycle: the remaining intervals are consumed at once instead
-            // of one by one, leaving the same remainder.
             emitAccumulator = std::fmod(emitAccumulator, timePerParticle);
             break;
         }
-        giveBirth();
-        emitAccumulator -= timePerParticle;
+        if (!dead.empty()) giveBirth();
+        emitAccumulator = next;
     }
 }
 

@@ -62,9 +62,10 @@ PELMORA_GRAF_API void SeedParticleRandom(unsigned int seed);
 /// Note: all systems share one emission accumulator (emitAccumulator).
 class PELMORA_GRAF_API PSystem {
 public:
-    /// The largest pool a system makes; a larger (or negative) count gives a system without
-    /// particles, which never gives birth and draws nothing.
-    static constexpr int MaxParticles = 1 << 20;
+    /// The largest pool a system makes: the most particles whose vertex buffer size (44 bytes
+    /// each) fits 32 bits. A larger (or negative) count, or a pool the memory cannot hold, gives
+    /// a system without particles, which never gives birth and draws nothing.
+    static constexpr int MaxParticles = int(0xFFFFFFFFu / 44u);
 
     /// Makes a pool of maxNumParticles dead records, loads the texture texName and the effect
     /// fxName with D3DX (file names as given: relative names are looked up in the working

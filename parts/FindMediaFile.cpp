@@ -14,7 +14,39 @@ bool CopyPath(char* out, const char* text)
     return true;
 }
 
+unsigned long ProcessFileName(char* buffer, unsigned long size)
+{
+    return GetModuleFileNameA(nullptr, buffer, size);
+}
+
+// The eight candidate folders for one leaf name; those built on the program's folder or name
+// only when the program's path is known.
+bool FindInFolders(const char* programDir, const char* programName, const char* leafName, char* outPath,
+                   bool programKnown)
+{
+    // Each entry: the folder pattern and how many program strings it takes (dir, then name).
+    static const char* const kFolders[8] = {
+        ".\\", "..\\", "..\\..\\", "%s", "%s..\\", "%s..\\..\\", "%s..\\%s", "%s..\\..\\%s",
+    };
+    for (const char* folder : kFolders) {
+        if (!programKnown && strchr(folder, '%')) continue;
+        char candidate[kMediaPathSize];
+        int folderLength = snprintf(candidate, sizeof(candidate), folder, programDir, programName);
+        if (folderLength < 0 || folderLength >= kMediaPathSize) continue;
+        size_t leafLength = strlen(leafName);
+        if (size_t(folderLength) + leafLength >= size_t(kMediaPathSize)) continue;
+        memcpy(candidate + folderLength, leafName, leafLength + 1);
+        if (GetFileAttributesA(candidate) != INVALID_FILE_ATTRIBUTES) {
+            memcpy(outPath, candidate, strlen(candidate) + 1);
+            return true;
+        }
+    }
+    return false;
+}
+
 } // namespace
+
+MediaProgramPathFn g_pMediaProgramPath = ProcessFileName;
 
 void SplitProgramPath(const char* programPath, char* programDir, char* programName)
 {
@@ -42,41 +74,28 @@ void SplitProgramPath(const char* programPath, char* programDir, char* programNa
 bool FindMediaFileInDirs(const char* programDir, const char* programName, const char* leafName, char* outPath)
 {
     if (!programDir || !programName || !leafName || !outPath) return false;
-    // Each entry: the folder pattern and how many program strings it takes (dir, then name).
-    static const char* const kFolders[8] = {
-        ".\\", "..\\", "..\\..\\", "%s", "%s..\\", "%s..\\..\\", "%s..\\%s", "%s..\\..\\%s",
-    };
-    for (const char* folder : kFolders) {
-        char candidate[kMediaPathSize];
-        int folderLength = snprintf(candidate, sizeof(candidate), folder, programDir, programName);
-        if (folderLength < 0 || folderLength >= kMediaPathSize) continue;
-        size_t leafLength = strlen(leafName);
-        if (size_t(folderLength) + leafLength >= size_t(kMediaPathSize)) continue;
-        memcpy(candidate + folderLength, leafName, leafLength + 1);
-        if (GetFileAttributesA(candidate) != INVALID_FILE_ATTRIBUTES) {
-            memcpy(outPath, candidate, strlen(candidate) + 1);
-            return true;
-        }
-    }
-    return false;
+    return FindInFolders(programDir, programName, leafName, outPath, true);
 }
 
 bool FindMediaFile(const char* leafName, char* outPath)
 {
     if (!leafName || !outPath) return false;
+    // A program path cut at the buffer's end is no path: the candidates built on it are left
+    // out, the ones around the current folder are still tried.
     char programPath[kMediaPathSize];
-    DWORD n = GetModuleFileNameA(nullptr, programPath, sizeof(programPath));
-    if (n == 0 || n >= sizeof(programPath)) return false;
-    programPath[n] = '\0';
+    const unsigned long n = g_pMediaProgramPath ? g_pMediaProgramPath(programPath, sizeof(programPath)) : 0;
+    const bool programKnown = n > 0 && n < sizeof(programPath);
+    char programDir[kMediaPathSize] = "";
+    char programName[kMediaPathSize] = "";
+    if (programKnown) {
+        programPath[n] = '\0';
+        SplitProgramPath(programPath, programDir, programName);
+    }
 
-    char programDir[kMediaPathSize];
-    char programName[kMediaPathSize];
-    SplitProgramPath(programPath, programDir, programName);
-
-    if (FindMediaFileInDirs(programDir, programName, leafName, outPath)) return true;
+    if (FindInFolders(programDir, programName, leafName, outPath, programKnown)) return true;
 
     char mediaName[kMediaPathSize];
     int length = snprintf(mediaName, sizeof(mediaName), "media\\%s", leafName);
     if (length < 0 || length >= kMediaPathSize) return false;
-    return FindMediaFileInDirs(programDir, programName, mediaName, outPath);
+    return FindInFolders(programDir, programName, mediaName, outPath, programKnown);
 }

@@ -6,8 +6,16 @@
 const int kMediaPathSize = 260;
 
 // Finds leafName, then "media\" + leafName. On success copies the path into outPath
-// (kMediaPathSize bytes) and returns true; otherwise leaves outPath untouched.
+// (kMediaPathSize bytes) and returns true; otherwise leaves outPath untouched. When the running
+// program's path does not fit kMediaPathSize bytes, only the candidates that do not need it
+// (".\", "..\", "..\..\") are tried.
 bool FindMediaFile(const char* leafName, char* outPath);
+
+// Where FindMediaFile learns the running program's path: called as GetModuleFileNameA is for the
+// process (buffer, its size; the length copied, or the size when the path was cut). The module
+// file name of the process unless a test points it elsewhere.
+typedef unsigned long (*MediaProgramPathFn)(char* buffer, unsigned long size);
+extern MediaProgramPathFn g_pMediaProgramPath;
 
 // Tries the eight candidate folders for one leaf name, in order: ".\", "..\", "..\..\", the
 // program folder, its parent, its grandparent, then a folder named after the program beside the

@@ -16,7 +16,8 @@ long OXEText3D::CreatD3DXTextMesh(IDirect3DDevice9* device, char* fontFace, advS
 {
     // A point size past the int range would turn negative; one whose pixel height does not fit
     // in an int makes MulDiv answer -1: both are refused rather than drawn at a wrong size.
-    if (!device || !fontFace || pointSize > DWORD(INT_MAX)) return OXE_INVALIDPARAM;
+    // A null face is any face to the font machinery, and a null device is D3DX's to answer.
+    if (pointSize > DWORD(INT_MAX)) return OXE_INVALIDPARAM;
     HDC dc = CreateCompatibleDC(nullptr);
     if (!dc) return OXE_FAIL;
     const int height = MulDiv(int(pointSize), GetDeviceCaps(dc, LOGPIXELSY), 72);

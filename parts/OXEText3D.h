@@ -22,8 +22,9 @@ public:
 
     /// Builds the mesh of the text in that face and size (pointSize in points, converted with the
     /// screen's pixels per inch; bold and italic 0 or not), extruded by 0.4 units.
-    /// Returns the D3DX result (0 on success); OXE_INVALIDPARAM for a null device or face or a
-    /// size that does not fit an int; OXE_FAIL when the device context or font cannot be made.
+    /// Returns the D3DX result (0 on success), also for a null device (D3DX's own refusal);
+    /// OXE_INVALIDPARAM for a size that does not fit an int; OXE_FAIL when the device context or
+    /// font cannot be made. A null fontFace is any face the font machinery picks.
     /// The mesh is replaced only on success.
     long CreatD3DXTextMesh(IDirect3DDevice9* device, char* fontFace, advString text, DWORD pointSize, int bold,
                            int italic);

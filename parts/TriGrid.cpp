@@ -6,9 +6,13 @@
 #include <string>
 #include "OXED3D.h"
 
+#include <new>
+
 namespace {
-// 16-bit indices reach vertex 65535 at most.
-const DWORD kMaxVertices = 65536;
+// 16-bit indices reach vertex 65535 at most: the most vertices the grid's buffers take.
+const DWORD kMaxBufferVertices = 65536;
+// The most bytes a list may take: what a 32-bit Direct3D buffer size can hold.
+const unsigned long long kMaxListBytes = 0xFFFFFFFFull;
 }
 
 TriGrid::TriGrid() { transform.Reset(); }
@@ -26,42 +30,58 @@ void TriGrid::GenTriGrid(int numVertRows, int numVertCols, float dx, float dz, c
 {
     verts.clear();
     indices.clear();
-    // A grid has at most kMaxVertices vertices (the reach of 16-bit indices); a larger one is
-    // refused whole rather than built in part or left to exhaust the memory.
-    if (numVertRows < 1 || numVertCols < 1 ||
-        (unsigned long long)numVertRows * (unsigned long long)numVertCols > kMaxVertices)
+    // Lists too large for any buffer are refused whole rather than built in part or left to
+    // exhaust the memory; so are lists the memory cannot hold.
+    if (numVertRows < 1 || numVertCols < 1) return;
+    const unsigned long long vertexCount = (unsigned long long)numVertRows * (unsigned long long)numVertCols;
+    const unsigned long long indexCount =
+        (unsigned long long)(numVertRows - 1) * (unsigned long long)(numVertCols - 1) * 6;
+    if (vertexCount * sizeof(D3DXVECTOR3) > kMaxListBytes || indexCount * sizeof(DWORD) > kMaxListBytes)
         return;
     const int cellRows = numVertRows - 1, cellCols = numVertCols - 1;
     const float width = float(cellCols) * dx, depth = float(cellRows) * dz;
-    verts.resize(size_t(numVertRows) * size_t(numVertCols));
+    try {
+        verts.resize(size_t(vertexCount));
+        indices.resize(size_t(indexCount));
+    } catch (const std::bad_alloc&) {
+        std::vector<D3DXVECTOR3>().swap(verts);
+        std::vector<DWORD>().swap(indices);
+        return;
+    }
     for (int i = 0; i < numVertRows; ++i)
         for (int j = 0; j < numVertCols; ++j)
             verts[size_t(i) * numVertCols + j] =
                 D3DXVECTOR3(float(j) * dx - width * 0.5f, 0.0f, depth * 0.5f - float(i) * dz) + center;
-    indices.reserve(size_t(cellRows) * size_t(cellCols) * 6);
+    DWORD* out = indices.data();
     for (int i = 0; i < cellRows; ++i)
         for (int j = 0; j < cellCols; ++j) {
-            const DWORD k = DWORD(i * numVertCols + j), below = k + DWORD(numVertCols);
-            DWORD six[6] = {k, k + 1, below, below, k + 1, below + 1};
-            indices.insert(indices.end(), six, six + 6);
+            const DWORD k = DWORD(i) * DWORD(numVertCols) + DWORD(j), below = k + DWORD(numVertCols);
+            const DWORD six[6] = {k, k + 1, below, below, k + 1, below + 1};
+            for (int n = 0; n < 6; ++n) *out++ = six[n];
         }
 }
 
 void TriGrid::buildGeoBuffers(IDirect3DDevice9* device, DWORD numVertRows, DWORD numVertCols)
 {
+    // The grid built before goes first: whatever happens below, it is not drawn again.
+    if (vertexBuffer) vertexBuffer->Release();
+    if (indexBuffer) indexBuffer->Release();
+    vertexBuffer = nullptr;
+    indexBuffer = nullptr;
+    numVertices = 0;
+    numTriangles = 0;
     // A grid past the reach of 16-bit indices would draw wrong triangles: refuse it whole.
     // The product is taken in 64 bits: 65536 x 65536 must not wrap round to 0 and pass.
-    if (!device || numVertRows < 2 || numVertCols < 2 ||
-        (unsigned long long)numVertRows * (unsigned long long)numVertCols > kMaxVertices)
+    if (!device || numVertRows < 1 || numVertCols < 1 ||
+        (unsigned long long)numVertRows * (unsigned long long)numVertCols > kMaxBufferVertices)
         return;
     std::vector<D3DXVECTOR3> verts;
     std::vector<DWORD> indices;
     GenTriGrid(int(numVertRows), int(numVertCols), 1.0f, 1.0f, D3DXVECTOR3(0, 0, 0), verts, indices);
+    if (verts.empty()) return; // the memory could not hold the lists
     numVertices = numVertRows * numVertCols;
     numTriangles = (numVertRows - 1) * (numVertCols - 1) * 2;
 
-    if (vertexBuffer) vertexBuffer->Release();
-    vertexBuffer = nullptr;
     device->CreateVertexBuffer(numVertices * sizeof(D3DXVECTOR3), D3DUSAGE_WRITEONLY, 0, D3DPOOL_MANAGED,
                                &vertexBuffer, nullptr);
     void* data = nullptr;
@@ -70,9 +90,9 @@ void TriGrid::buildGeoBuffers(IDirect3DDevice9* device, DWORD numVertRows, DWORD
         vertexBuffer->Unlock();
     }
 
-    if (indexBuffer) indexBuffer->Release();
-    indexBuffer = nullptr;
     // Sized as for 32-bit indices (12 bytes a triangle); the 16-bit indices fill its first half.
+    // A single row or column has no triangles: no buffer of no bytes is made, nothing is drawn.
+    if (numTriangles == 0) return;
     device->CreateIndexBuffer(numTriangles * 12, D3DUSAGE_WRITEONLY, D3DFMT_INDEX16,
                               D3DPOOL_MANAGED, &indexBuffer, nullptr);
     if (indexBuffer && SUCCEEDED(indexBuffer->Lock(0, 0, &data, 0))) {

@@ -26,15 +26,17 @@ public:
 
     /// Fills verts and indices (both emptied first) with a grid of numVertRows x numVertCols
     /// vertices, dx and dz apart, centred on center: vertices row by row from the back (+z) and
-    /// left to right, two triangles per cell. Fewer than one row or column, or more than 65536
-    /// vertices: both outputs are left empty. Touches no device.
+    /// left to right, two triangles per cell, as 32-bit indices (also past 65536 vertices).
+    /// Fewer than one row or column, lists whose bytes would not fit a 32-bit buffer size, or
+    /// lists the memory cannot hold: both outputs are left empty. Touches no device.
     void GenTriGrid(int numVertRows, int numVertCols, float dx, float dz, const D3DXVECTOR3& center,
                     std::vector<D3DXVECTOR3>& verts, std::vector<DWORD>& indices);
     /// Builds a grid of unit cells about the origin into managed vertex and index buffers
     /// (12-byte positions, 16-bit indices), replacing the grid built before. Nothing is reported.
     ///
-    /// Note: a refused size (no device, fewer than 2 rows or columns, more than 65536 vertices)
-    /// keeps the grid built before.
+    /// Note: the grid built before is let go first, so a grid that cannot be built (no device,
+    /// no rows or columns, more than 65536 vertices) leaves none and nothing is drawn. A single
+    /// row or column has vertices and no triangles (no index buffer) and draws nothing.
     void buildGeoBuffers(IDirect3DDevice9* device, DWORD numVertRows, DWORD numVertCols);
     /// Loads "transform.fx" from the working folder with D3DX (replacing the effect made before)
     /// and looks up "TransformTech" and "gWVP". A missing or damaged file leaves the grid without

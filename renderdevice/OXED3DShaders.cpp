@@ -121,14 +121,15 @@ HRESULT MapCompiledFile(const char* path, DWORD versionKind, ShaderCode& code)
 }
 
 // Shader code from text, an assembly file, a compiled file or compiled code in memory. Compiled
-// code in memory is checked against `length` bytes when a length is given.
+// code in memory ends at its own end token, as Direct3D reads it: `length` is not used for it,
+// and only its version token is checked for the kind of shader.
 HRESULT PrepareShaderCode(const void* source, UINT length, bool fromFile, bool compiled, DWORD versionKind,
                           ShaderCode& code)
 {
     if (!source) return OXE_INVALIDPARAM;
     if (!compiled) return AssembleShader(static_cast<const char*>(source), length, fromFile, code);
     if (fromFile) return MapCompiledFile(static_cast<const char*>(source), versionKind, code);
-    if (length && !CompiledCodeFits(source, length, versionKind)) return OXE_FAIL;
+    if ((*static_cast<const DWORD*>(source) >> 16) != versionKind) return OXE_FAIL;
     code.tokens = static_cast<const DWORD*>(source);
     return OXE_OK;
 }

@@ -159,11 +159,13 @@ static void PutIntoFirstFreeStage(SkinRecord& skin, UINT textureId)
 
 // Loads a texture into record (not yet counted): the file, then the colour keys and the
 // general transparency of an alpha texture. On failure the record holds nothing.
-// *skinAlpha is set when the texture needs alpha testing and blending.
+// *skinAlpha is set for an alpha texture before anything is loaded, so it stays set when the
+// loading fails.
 HRESULT OXED3DSkinManager::LoadNewTexture(TextureRecord& record, const char* name, bool alpha,
                                           float alphaValue, const D3DCOLORVALUE* colorKeys,
                                           UINT keyCount, bool* skinAlpha)
 {
+    if (alpha) *skinAlpha = true;
     record.alpha = 1.0f;
     record.colorKeys = nullptr;
     record.keyCount = 0;
@@ -196,7 +198,6 @@ HRESULT OXED3DSkinManager::LoadNewTexture(TextureRecord& record, const char* nam
         FreeTextureRecord(record);
         return hr;
     }
-    if (alpha) *skinAlpha = true;
     return OXE_OK;
 }
 

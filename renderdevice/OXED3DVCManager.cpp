@@ -21,12 +21,31 @@ static UINT MaxPrimitives(IDirect3DDevice9* device)
     return caps.MaxPrimitiveCount;
 }
 
-// True when a static buffer of these counts could be drawn whole in one call: every vertex as a
-// point (the points mode), every index pair as a line (the line-list mode).
-static bool DrawableCounts(IDirect3DDevice9* device, UINT vertexCount, UINT indexCount)
+// True when one draw of this many primitives stays within the device's limit. Every device
+// takes 65,535; the device is asked only above that.
+static bool WithinDrawLimit(IDirect3DDevice9* device, UINT primitives)
 {
-    const UINT most = MaxPrimitives(device);
-    return vertexCount <= most && indexCount / 2 <= most;
+    return primitives <= 0xFFFF || primitives <= MaxPrimitives(device);
+}
+
+// The primitives a whole static buffer (or a buffer with a separate index buffer) asks for in
+// a render mode; the counts of the draws below.
+static UINT WholeBufferPrimitives(int mode, UINT vertexCount, bool indexed, UINT indexCount,
+                                  UINT triangles)
+{
+    if (mode == OXE_RENDER_POINTS) return vertexCount;
+    if (mode == OXE_RENDER_LINES) return indexed ? indexCount / 2 : vertexCount / 2;
+    if (mode == OXE_RENDER_LINESTRIP) {
+        const UINT points = indexed && indexCount < vertexCount ? indexCount : vertexCount;
+        return points ? points - 1 : 0;
+    }
+    return triangles;
+}
+
+// True when count elements of size bytes each fit a 32-bit byte count (a Direct3D buffer size).
+static bool BytesFit(UINT count, UINT size)
+{
+    return size == 0 || count <= 0xFFFFFFFFu / size;
 }
 
 OXED3DVCManager::OXED3DVCManager(IDirect3DDevice9* device, OXERenderDevice* renderDevice,
@@ -222,14 +241,23 @@ void OXED3DVCManager::ApplySkin(const SkinRecord& skin, bool shaders, bool disab
 
 // ---- Static buffers ----
 
-// Creates a write-only default-pool index buffer filled with the given indices.
+// Creates a write-only default-pool index buffer filled with the given indices. The indices are
+// read only once the buffer exists, and each must be below vertexLimit: one that is not makes
+// the buffer go again (0x82000005).
 static HRESULT MakeIndexBuffer(IDirect3DDevice9* device, UINT indexCount, const WORD* indices,
-                               IDirect3DIndexBuffer9** out)
+                               IDirect3DIndexBuffer9** out, UINT vertexLimit = 0x10000)
 {
     IDirect3DIndexBuffer9* ib = nullptr;
-    if (FAILED(device->CreateIndexBuffer(indexCount * sizeof(WORD), D3DUSAGE_WRITEONLY,
+    if (indexCount == 0 ||
+        FAILED(device->CreateIndexBuffer(indexCount * sizeof(WORD), D3DUSAGE_WRITEONLY,
                                          D3DFMT_INDEX16, D3DPOOL_DEFAULT, &ib, nullptr)))
         return OXE_CREATEBUFFER;
+    for (UINT i = 0; vertexLimit < 0x10000 && i < indexCount; ++i) {
+        if (indices[i] >= vertexLimit) {
+            ib->Release();
+            return OXE_INVALIDPARAM;
+        }
+    }
     void* dst = nullptr;
     if (FAILED(ib->Lock(0, 0, &dst, 0))) {
         ib->Release();
@@ -268,12 +296,12 @@ HRESULT OXED3DVCManager::CreateStaticBuffer(UINT kind, UINT skinId, UINT vertexC
     if (!OXEGrowList(m_pStaticBuffers, m_nNumStaticBuffers)) return OXE_OUTOFMEMORY;
     if (kind >= OXE_VERTEX_KIND_COUNT) return OXE_INVALIDID;
     if (!vertices || (indexCount > 0 && !indices)) return OXE_INVALIDPARAM;
-    // Counts past one draw of the device are refused before any of the data is read.
-    if (!DrawableCounts(m_pDevice, vertexCount, indexCount)) return OXE_INVALIDPARAM;
-    for (UINT i = 0; i < indexCount; ++i)
-        if (indices[i] >= vertexCount) return OXE_INVALIDPARAM;
-
     const OXEVertexKindInfo& info = OXEGetVertexKindInfo(kind);
+    // Counts whose bytes would not fit a buffer size are refused before any data is read; an
+    // index past the vertices is found when the indices are copied.
+    if (!BytesFit(vertexCount, info.stride) || !BytesFit(indexCount, sizeof(WORD)))
+        return OXE_INVALIDPARAM;
+
     StaticBufferRecord sb;
     sb.stride = info.stride;
     sb.skinId = skinId;
@@ -285,7 +313,8 @@ HRESULT OXED3DVCManager::CreateStaticBuffer(UINT kind, UINT skinId, UINT vertexC
     sb.indexed = indexCount > 0;
     sb.primitiveCount = sb.indexed ? indexCount / 3 : vertexCount / 3;
     if (sb.indexed) {
-        HRESULT hr = MakeIndexBuffer(m_pDevice, indexCount, indices, &sb.indexBuffer);
+        HRESULT hr = MakeIndexBuffer(m_pDevice, indexCount, indices, &sb.indexBuffer,
+                                     vertexCount < 0x10000 ? vertexCount : 0x10000);
         if (FAILED(hr)) return hr;
     }
     const DWORD fvf = m_pRenderDevice->IsUsingShaders() ? 0 : info.fvf;
@@ -304,10 +333,11 @@ HRESULT OXED3DVCManager::CreateStaticBuffer(UINT kind, UINT skinId, UINT vertexC
 
 HRESULT OXED3DVCManager::CreateIndexBuffer(UINT indexCount, const WORD* indices, UINT* outId)
 {
-    if (!outId || !indices || indexCount == 0) return OXE_INVALIDPARAM;
-    if (!DrawableCounts(m_pDevice, 0, indexCount)) return OXE_INVALIDPARAM;
+    if (!outId) return OXE_INVALIDPARAM;
     if (m_nNumIndexBuffers >= kMaxBuffers) return OXE_OUTOFMEMORY;
     if (!OXEGrowList(m_pIndexBuffers, m_nNumIndexBuffers)) return OXE_OUTOFMEMORY;
+    // No index buffer of no indices can be made (0x82000004, below); given indices must be there.
+    if ((indexCount > 0 && !indices) || !BytesFit(indexCount, sizeof(WORD))) return OXE_INVALIDPARAM;
     IndexBufferRecord ib;
     ib.indexCount = indexCount;
     ib.triangleCount = indexCount / 3;
@@ -428,6 +458,9 @@ HRESULT OXED3DVCManager::RenderStaticBuffer(UINT id)
     PutSkinInForce(sb.skinId, shaders);
     if (!shaders) m_pDevice->SetFVF(sb.fvf);
     ApplyStaticFlags();
+    if (!WithinDrawLimit(m_pDevice, WholeBufferPrimitives(mode, sb.vertexCount, sb.indexed, sb.indexCount,
+                                                          sb.primitiveCount)))
+        return OXE_FAIL;
 
     const UINT vc = sb.vertexCount;
     if (mode == OXE_RENDER_POINTS) return m_pDevice->DrawPrimitive(D3DPT_POINTLIST, 0, vc);
@@ -466,6 +499,9 @@ HRESULT OXED3DVCManager::RenderStaticBufferWithIndices(UINT id, UINT indexBuffer
     PutSkinInForce(skinId, shaders);
     if (!shaders) m_pDevice->SetFVF(sb.fvf);
     ApplyStaticFlags();
+    if (!WithinDrawLimit(m_pDevice, WholeBufferPrimitives(mode, sb.vertexCount, true, ib.indexCount,
+                                                          ib.triangleCount)))
+        return OXE_FAIL;
 
     const UINT vc = sb.vertexCount;
     if (mode == OXE_RENDER_POINTS) return m_pDevice->DrawPrimitive(D3DPT_POINTLIST, 0, vc);
@@ -499,6 +535,7 @@ HRESULT OXED3DVCManager::RenderStaticBufferRange(UINT id, UINT skinId, UINT firs
     if (vertexCount > sb.vertexCount || firstIndex + indicesNeeded > sb.indexCount)
         return OXE_INVALIDPARAM;
     ApplyStaticFlags();
+    if (!WithinDrawLimit(m_pDevice, mode == OXE_RENDER_POINTS ? vertexCount : primitiveCount)) return OXE_FAIL;
 
     if (mode == OXE_RENDER_POINTS) return m_pDevice->DrawPrimitive(D3DPT_POINTLIST, 0, vertexCount);
     const D3DPRIMITIVETYPE type = mode == OXE_RENDER_LINES       ? D3DPT_LINELIST

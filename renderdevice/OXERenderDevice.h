@@ -356,11 +356,13 @@ public:
     /// built-in shader is id 0, so a program's first is id 1). source is assembly text (length
     /// counts the terminator; 0: up to it), the name of an assembly file (fromFile), the name of
     /// a compiled file (compiled and fromFile, mapped read-only) or compiled code in memory
-    /// (compiled; checked against length bytes when length is given). The id goes to *id when id
-    /// is given. The device owns the shader; the source is only read. It is not activated.
+    /// (compiled; read up to its own end token as Direct3D reads it, length not used). The id
+    /// goes to *id when id is given. The device owns the shader; the source is only read. It is
+    /// not activated.
     /// Returns OXE_OK, OXE_OUTOFMEMORY (19 shaders loaded), OXE_INVALIDPARAM (null source),
     /// OXE_FILENOTFOUND (compiled file missing or empty) or OXE_FAIL (no device, assembly or
-    /// creation failed, compiled code that is no vertex shader or has no end).
+    /// creation failed, compiled code that is no vertex shader, a compiled file with no end).
+    /// Note: compiled code in memory must end in its end token: nothing bounds the read.
     virtual HRESULT LoadVertexShader(const void* source, UINT length, bool fromFile, bool compiled, UINT* id) = 0; // 48
     /// Loads a pixel shader, as LoadVertexShader does, into the pixel shader table (ids from 0:
     /// there is no built-in pixel shader). Same results.

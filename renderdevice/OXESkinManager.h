@@ -56,7 +56,9 @@ public:
     /// OXE_INVALIDID (unknown skin), OXE_BUFFERSIZE (all eight stages taken), OXE_INVALIDPARAM
     /// (null name, more than 255 keys), OXE_FILENOTFOUND (missing, or not a whole bitmap file),
     /// OXE_INVALIDFILE (not 24 bits per pixel), OXE_FAIL (no texture made), OXE_BUFFERLOCK or
-    /// OXE_OUTOFMEMORY; a failure adds nothing. Note: without alpha the texture is R5G6B5 (5 and 6 bits a channel).
+    /// OXE_OUTOFMEMORY; a failure adds no texture. Note: without alpha the texture is R5G6B5 (5 and 6 bits a channel).
+    /// Note: a new file with alpha turns on the skin's alpha before it is loaded, so the skin
+    /// keeps its alpha also when the loading fails.
     /// Note: rows are copied in the order they are stored, not flipped: an ordinary bottom-up
     /// bitmap becomes a texture whose row 0 is the picture's bottom (v = 1 at the picture's top);
     /// a top-down bitmap (negative height) loads upright.
@@ -86,8 +88,9 @@ public:
     virtual UINT GetSkinCount() = 0;
     /// True when two colours are exactly equal in all four channels; false for a null pointer.
     virtual bool IsColorEqual(const D3DCOLORVALUE* a, const D3DCOLORVALUE* b) = 0;
-    /// Sets stage 0..7 of a skin to a texture as AddTexture loads or shares it; a null name
-    /// empties the stage. Returns as AddTexture, with OXE_BUFFERSIZE for a stage above 7.
+    /// Sets stage 0..7 of a skin to a texture as AddTexture loads or shares it (the skin's alpha
+    /// too, also when the loading fails); a null name empties the stage. Returns as AddTexture,
+    /// with OXE_BUFFERSIZE for a stage above 7.
     virtual HRESULT ReplaceTexture(UINT skinId, UINT stage, const char* name, bool alpha,
                                    float alphaValue, const D3DCOLORVALUE* colorKeys,
                                    UINT keyCount) = 0;

@@ -121,34 +121,41 @@ public:
     /// indexCount 16-bit indices below vertexCount (0: no index buffer); skinId is the skin
     /// RenderStaticBuffer draws with. The data is copied (the manager keeps a copy to make the
     /// buffers again after a reset). Returns OXE_OK, OXE_INVALIDID (kind above 5), OXE_INVALIDPARAM
-    /// (null pointer, an index out of range, counts beyond one draw of the device),
+    /// (null pointer, an index out of range, counts whose bytes do not fit a 32-bit buffer size),
     /// OXE_OUTOFMEMORY (65,534 buffers, or no memory), OXE_CREATEBUFFER or OXE_BUFFERLOCK.
+    /// Note: counts beyond one draw of the device are taken; such a buffer's whole draws are not
+    /// made (OXE_FAIL), its ranges within the limit are.
     virtual HRESULT CreateStaticBuffer(UINT kind, UINT skinId, UINT vertexCount, UINT indexCount,
                                        const void* vertices, const WORD* indices, UINT* outId) = 0;
-    /// Uploads indexCount (at least 1) 16-bit indices into a separate index buffer that
-    /// RenderStaticBufferWithIndices draws a static buffer with; its id goes to *outId. Returns
-    /// OXE_OK, OXE_INVALIDPARAM (null pointer, no indices, more than one draw takes),
-    /// OXE_OUTOFMEMORY, OXE_CREATEBUFFER or OXE_BUFFERLOCK.
+    /// Uploads indexCount 16-bit indices into a separate index buffer that
+    /// RenderStaticBufferWithIndices draws a static buffer with; its id goes to *outId. The
+    /// indices are copied (kept to make the buffer again after a reset). Returns OXE_OK,
+    /// OXE_INVALIDPARAM (null outId, null indices with a count, a count whose bytes do not fit
+    /// a 32-bit buffer size), OXE_OUTOFMEMORY (65,534 buffers, or no memory), OXE_CREATEBUFFER
+    /// (also for no indices: no buffer of 0 indices is made) or OXE_BUFFERLOCK.
     virtual HRESULT CreateIndexBuffer(UINT indexCount, const WORD* indices, UINT* outId) = 0;
     /// Draws part of an indexed static buffer at once with skin skinId: primitiveCount primitives
     /// from index firstIndex over its first vertexCount vertices (triangles; lines in
     /// OXE_RENDER_LINES, strip segments in OXE_RENDER_LINESTRIP; vertexCount points in
     /// OXE_RENDER_POINTS). Returns Direct3D's draw result, OXE_INVALIDPARAM (unknown id, a range
-    /// beyond the buffer), OXE_INVALIDID (unknown skin) or OXE_FAIL (the buffer has no indices;
-    /// its binding and skin are already set). Binding and skin as RenderStaticBuffer.
+    /// beyond the buffer), OXE_INVALIDID (unknown skin) or OXE_FAIL (the buffer has no indices,
+    /// or more primitives than the device takes in one draw: nothing is drawn; its binding and
+    /// skin are already set). Binding and skin as RenderStaticBuffer.
     virtual HRESULT RenderStaticBufferRange(UINT id, UINT skinId, UINT firstIndex,
                                             UINT vertexCount, UINT primitiveCount) = 0;
     /// Draws a whole static buffer at once with a separate index buffer (its own indices are not
     /// used) and skin skinId, by render mode as RenderStaticBuffer. Returns Direct3D's draw result,
-    /// OXE_INVALIDPARAM (an unknown id, or an index beyond the buffer's vertices) or OXE_INVALIDID
-    /// (unknown skin).
+    /// OXE_INVALIDPARAM (an unknown id, or an index beyond the buffer's vertices), OXE_INVALIDID
+    /// (unknown skin) or OXE_FAIL (more primitives than the device takes in one draw: nothing is
+    /// drawn).
     virtual HRESULT RenderStaticBufferWithIndices(UINT id, UINT indexBufferId, UINT skinId) = 0;
     /// Draws a whole static buffer at once with its own skin and indices: triangles (solid and
     /// wireframe modes), a line list (OXE_RENDER_LINES), a line strip (OXE_RENDER_LINESTRIP) or
     /// every vertex as a point (OXE_RENDER_POINTS). Stream 0, the indices and the skin are set
     /// only when they differ from what the manager last put in force; with the shader path off,
-    /// the kind's vertex format too. Returns Direct3D's draw result, OXE_INVALIDPARAM (unknown id)
-    /// or OXE_INVALIDID (unknown skin). Note: geometry still batched by RenderDynamic is drawn
+    /// the kind's vertex format too. Returns Direct3D's draw result, OXE_INVALIDPARAM (unknown id),
+    /// OXE_INVALIDID (unknown skin) or OXE_FAIL (more primitives than the device takes in one
+    /// draw: nothing is drawn). Note: geometry still batched by RenderDynamic is drawn
     /// later, at its flush. Note: after a part drew on the Direct3D device directly, call
     /// InvalidateStates first (see the class text).
     virtual HRESULT RenderStaticBuffer(UINT id) = 0;

@@ -10,7 +10,8 @@ VertexCache::VertexCache(IDirect3DDevice9* device, OXESkinManager* skinManager,
     : m_pVB(nullptr), m_pIB(nullptr), m_pDevice(device), m_pSkinMan(skinManager), m_pOwner(owner),
       m_nSkinId(NoId), m_nCacheId(cacheId), m_dwFVF(fvf), m_pLog(log),
       m_nMaxVertices(kVertexCapacity), m_nMaxIndices(kIndexCapacity), m_nNumVertices(0),
-      m_nNumIndices(0), m_nStride(stride)
+      m_nNumIndices(0), m_nStride(stride), m_nFreeVertex(0), m_nFreeIndex(0), m_nBatchVertex(0),
+      m_nBatchIndex(0)
 {
     memset(&m_Skin, 0xFF, sizeof m_Skin);
     CreateBuffers();
@@ -30,6 +31,8 @@ bool VertexCache::CreateBuffers()
                                                       D3DFMT_INDEX16, D3DPOOL_DEFAULT, &m_pIB,
                                                       nullptr)))
         m_pIB = nullptr;
+    m_nFreeVertex = 0; // new buffers: nothing written, nothing in use
+    m_nFreeIndex = 0;
     return m_pVB && m_pIB;
 }
 
@@ -92,20 +95,41 @@ HRESULT VertexCache::AppendGeometry(UINT vertexCount, UINT indexCount, const voi
     return OXE_OK;
 }
 
-// Writes the batch into the buffers. Each lock discards what the buffer held, so the device
-// never waits for a buffer an earlier draw still reads.
+// Writes the batch into the buffers, behind the batches written before it: those may still be
+// read by draws the device has not done yet, and a no-overwrite lock of the part behind them
+// lets the device go on without waiting. When the batch does not fit there any more, the
+// buffers are discarded and it is written from their start.
 bool VertexCache::UploadBatch()
 {
     void* vdst = nullptr;
     void* idst = nullptr;
     if (!m_pVB || !m_pIB || !m_pBatchVertices) return false;
-    if (FAILED(m_pVB->Lock(0, m_nNumVertices * m_nStride, &vdst, D3DLOCK_DISCARD))) return false;
+    const bool fits = m_nFreeVertex + m_nNumVertices <= m_nMaxVertices &&
+                      m_nFreeIndex + m_nNumIndices <= m_nMaxIndices;
+    const UINT firstVertex = fits ? m_nFreeVertex : 0;
+    const UINT firstIndex = fits ? m_nFreeIndex : 0;
+    const DWORD flags = fits ? D3DLOCK_NOOVERWRITE : D3DLOCK_DISCARD;
+    if (FAILED(m_pVB->Lock(firstVertex * m_nStride, m_nNumVertices * m_nStride, &vdst, flags))) return false;
     memcpy(vdst, m_pBatchVertices.get(), size_t(m_nNumVertices) * m_nStride);
     m_pVB->Unlock();
-    if (m_nNumIndices == 0) return true;
-    if (FAILED(m_pIB->Lock(0, m_nNumIndices * sizeof(WORD), &idst, D3DLOCK_DISCARD))) return false;
-    memcpy(idst, m_pBatchIndices.get(), size_t(m_nNumIndices) * sizeof(WORD));
-    m_pIB->Unlock();
+    // Wine's Direct3D, with software vertex processing and a vertex shader, goes on drawing
+    // from the storage a discarding lock replaced, and with it the vertices of an earlier batch,
+    // until the buffer is loaded again. Loading it costs nothing where a default-pool buffer
+    // needs no loading.
+    if (!fits) m_pVB->PreLoad();
+    if (m_nNumIndices > 0 &&
+        FAILED(m_pIB->Lock(firstIndex * sizeof(WORD), m_nNumIndices * sizeof(WORD), &idst, flags))) {
+        m_nFreeVertex = m_nMaxVertices; // the next batch starts the buffers over
+        return false;
+    }
+    if (m_nNumIndices > 0) {
+        memcpy(idst, m_pBatchIndices.get(), size_t(m_nNumIndices) * sizeof(WORD));
+        m_pIB->Unlock();
+    }
+    m_nBatchVertex = firstVertex;
+    m_nBatchIndex = firstIndex;
+    m_nFreeVertex = firstVertex + m_nNumVertices;
+    m_nFreeIndex = firstIndex + m_nNumIndices;
     return true;
 }
 
@@ -142,8 +166,9 @@ HRESULT VertexCache::FlushCache(bool shaders)
     // A batch too small for one primitive of the mode has nothing to draw.
     if (primitives > 0) {
         HRESULT hr = type == D3DPT_POINTLIST
-                         ? m_pDevice->DrawPrimitive(type, 0, primitives)
-                         : m_pDevice->DrawIndexedPrimitive(type, 0, 0, m_nNumVertices, 0, primitives);
+                         ? m_pDevice->DrawPrimitive(type, m_nBatchVertex, primitives)
+                         : m_pDevice->DrawIndexedPrimitive(type, INT(m_nBatchVertex), 0, m_nNumVertices,
+                                                           m_nBatchIndex, primitives);
         if (FAILED(hr)) return OXE_FAIL;
     }
     m_nNumVertices = 0;

@@ -43,7 +43,9 @@ public:
     UINT GetIndexCount() const { return m_nNumIndices; }
 
 private:
-    bool UploadBatch(); // the batch into the buffers; false when a buffer cannot be locked
+    // The batch into the free part of the buffers, or from their start when it does not fit
+    // there any more; false when a buffer cannot be locked.
+    bool UploadBatch();
 
     IDirect3DVertexBuffer9* m_pVB;     // 3000 x stride bytes, dynamic write-only (owned)
     IDirect3DIndexBuffer9* m_pIB;      // 4500 16-bit indices, dynamic write-only (owned)
@@ -60,8 +62,12 @@ private:
     UINT m_nNumVertices;               // vertices batched since the last flush
     UINT m_nNumIndices;                // indices batched since the last flush
     UINT m_nStride;                    // bytes per vertex
-    // The batch as it grows, in memory: appends copy here, and a flush writes it into the
-    // buffers with one discarding lock each (a lock per append costs more than the draw).
+    UINT m_nFreeVertex;                // first vertex of the buffer no batch has been written to
+    UINT m_nFreeIndex;                 // first index of the buffer no batch has been written to
+    UINT m_nBatchVertex;               // where the batch being drawn starts in the vertex buffer
+    UINT m_nBatchIndex;                // where its indices start in the index buffer
+    // The batch as it grows, in memory: appends copy here, and a flush writes it into the free
+    // part of the buffers with one lock each (a lock per append costs more than the draw).
     // Made on the first append, 3000 x stride bytes and 4500 indices.
     std::unique_ptr<BYTE[]> m_pBatchVertices;
     std::unique_ptr<WORD[]> m_pBatchIndices;

@@ -175,13 +175,41 @@ TEST_F(DeviceArgs, ExtremeScreenPointsGiveFiniteAnswers)
         EXPECT_TRUE(std::isfinite(d.x) && std::isfinite(d.y) && std::isfinite(d.z));
         EXPECT_NEAR(sqrtf(d.x * d.x + d.y * d.y + d.z * d.z), 1.0f, 1e-3f);
     }
-    const D3DXVECTOR3 distant[] = {D3DXVECTOR3(FLT_MAX, -FLT_MAX, FLT_MAX), D3DXVECTOR3(1e30f, 1e30f, 1e-30f),
-                               D3DXVECTOR3(0, 0, 0)};
-    for (const D3DXVECTOR3& v : distant) {
-        SCOPED_TRACE(testing::Message() << "WorldToScreen(" << v.x << ", " << v.y << ", " << v.z << ")");
+    // From the origin along z with y up (the view is the identity), through the stage's
+    // perspective: x grows to the right, y upwards from the bottom edge, both from the centre.
+    const D3DXMATRIX saved = layout()->m_view;
+    D3DXVECTOR3 eye(0, 0, 0), at(0, 0, 1), up(0, 1, 0);
+    ASSERT_EQ(dev()->SetViewFromTo(&eye, &at, &up), OXE_OK);
+    D3DVIEWPORT9 vp = {};
+    ASSERT_EQ(d3d()->GetViewport(&vp), D3D_OK);
+    const LONG cx = LONG(vp.Width / 2), cy = LONG(vp.Height / 2);
+    struct Case { D3DXVECTOR3 v; LONG x, y; } exact[] = {
+        {D3DXVECTOR3(0, 0, 1e-30f), cx, cy},                  // straight ahead, however near
+        {D3DXVECTOR3(0, 0, FLT_MAX), cx, cy},                 // or far
+        {D3DXVECTOR3(1e30f, 1e30f, 1e-30f), LONG_MAX, LONG_MAX},   // past the right and top edges
+        {D3DXVECTOR3(-1e30f, -1e30f, 1e-30f), LONG_MIN, LONG_MIN}, // past the left and bottom edges
+        {D3DXVECTOR3(5, 7, 0), 0, 0},                         // on the eye's plane: no position
+    };
+    for (const Case& c : exact) {
+        SCOPED_TRACE(testing::Message() << "WorldToScreen(" << c.v.x << ", " << c.v.y << ", " << c.v.z << ")");
         POINT q = {1, 1};
-        EXPECT_EQ(dev()->WorldToScreen(&q, &v), &q); // clamped or zero, never undefined
+        EXPECT_EQ(dev()->WorldToScreen(&q, &c.v), &q);
+        EXPECT_EQ(q.x, c.x);
+        EXPECT_EQ(q.y, c.y);
     }
+    // Right of and below the centre, however far.
+    const D3DXVECTOR3 distant(FLT_MAX, -FLT_MAX, FLT_MAX);
+    POINT q = {1, 1};
+    EXPECT_EQ(dev()->WorldToScreen(&q, &distant), &q);
+    EXPECT_GT(q.x, cx);
+    EXPECT_LT(q.y, cy);
+
+    // The view the device had before, for the cases after this one.
+    D3DXMATRIX inverse;
+    ASSERT_NE(D3DXMatrixInverse(&inverse, nullptr, &saved), nullptr);
+    D3DXVECTOR3 right(saved._11, saved._21, saved._31), upAxis(saved._12, saved._22, saved._32),
+        direction(saved._13, saved._23, saved._33), position(inverse._41, inverse._42, inverse._43);
+    EXPECT_EQ(dev()->SetViewAxes(&right, &upAxis, &direction, &position), OXE_OK);
 }
 
 TEST_F(DeviceArgs, StateCodesOutsideTheirTablesChangeNothing)
@@ -304,7 +332,7 @@ TEST_F(DeviceArgs, ShaderSourcesThatAreMissingOrTooShortAddNoShader)
     const UINT pixelCount = d->m_pixelShaderCount;
     const ULONG refs = References(d3d());
     const DWORD shortCode[1] = {0xFFFE0101};         // a version token and nothing after it
-    const DWORD noEnd[4] = {0xFFFE0101, 0, 0, 0};   // no end token within its length
+    const DWORD refused[3] = {0xFFFE0101, 0x7777, 0x0000FFFF}; // an instruction Direct3D does not know
     const DWORD pixelAsVertex[2] = {0xFFFF0101, 0x0000FFFF};
     const std::vector<Row> rows = {
         {"LoadVertexShader(null text)", [&] {
@@ -317,8 +345,8 @@ TEST_F(DeviceArgs, ShaderSourcesThatAreMissingOrTooShortAddNoShader)
         {"LoadVertexShader(null compiled file name)", [&] { EXPECT_EQ(dev()->LoadVertexShader(nullptr, 0, true, true, nullptr), OXE_INVALIDPARAM); }},
         {"LoadPixelShader(null text)", [&] { EXPECT_EQ(dev()->LoadPixelShader(nullptr, 0, false, false, nullptr), OXE_INVALIDPARAM); }},
         {"LoadPixelShader(null compiled code)", [&] { EXPECT_EQ(dev()->LoadPixelShader(nullptr, UINT_MAX, false, true, nullptr), OXE_INVALIDPARAM); }},
-        {"LoadVertexShader(compiled, 4 bytes)", [&] { EXPECT_EQ(dev()->LoadVertexShader(shortCode, sizeof shortCode, false, true, nullptr), OXE_FAIL); }},
-        {"LoadVertexShader(compiled, no end token in 16 bytes)", [&] { EXPECT_EQ(dev()->LoadVertexShader(noEnd, sizeof noEnd, false, true, nullptr), OXE_FAIL); }},
+        {"LoadVertexShader(refused compiled code, 4 bytes)", [&] { EXPECT_EQ(dev()->LoadVertexShader(refused, 4, false, true, nullptr), OXE_FAIL); }},
+        {"LoadVertexShader(refused compiled code, length UINT_MAX)", [&] { EXPECT_EQ(dev()->LoadVertexShader(refused, UINT_MAX, false, true, nullptr), OXE_FAIL); }},
         {"LoadVertexShader(compiled pixel shader code)", [&] { EXPECT_EQ(dev()->LoadVertexShader(pixelAsVertex, sizeof pixelAsVertex, false, true, nullptr), OXE_FAIL); }},
         {"LoadPixelShader(compiled vertex shader code)", [&] { EXPECT_EQ(dev()->LoadPixelShader(shortCode, sizeof shortCode, false, true, nullptr), OXE_FAIL); }},
         {"LoadVertexShader(missing compiled file)", [&] { EXPECT_EQ(dev()->LoadVertexShader("no such shader.vso", 0, true, true, nullptr), OXE_FILENOTFOUND); }},
@@ -335,6 +363,16 @@ TEST_F(DeviceArgs, ShaderSourcesThatAreMissingOrTooShortAddNoShader)
     ASSERT_EQ(dev()->LoadVertexShader("vs.1.1\ndcl_position0 v0\nmov oPos, v0\n", UINT_MAX, false, false, &id), OXE_OK);
     EXPECT_EQ(id, vertexCount);
     EXPECT_EQ(d->m_vertexShaderCount, vertexCount + 1);
+    // Compiled code in memory ends at its end token: no length shortens or lengthens it.
+    const char text[] = "vs.1.1\ndcl_position0 v0\nmov oPos, v0\n";
+    ID3DXBuffer* code = nullptr;
+    ASSERT_EQ(D3DXAssembleShader(text, sizeof text - 1, nullptr, nullptr, 0, &code, nullptr), D3D_OK);
+    for (UINT length : {0u, 1u, UINT_MAX}) {
+        EXPECT_EQ(dev()->LoadVertexShader(code->GetBufferPointer(), length, false, true, &id), OXE_OK) << length;
+        EXPECT_EQ(id, d->m_vertexShaderCount - 1) << length;
+    }
+    code->Release();
+    EXPECT_EQ(d->m_vertexShaderCount, vertexCount + 4);
 }
 
 TEST_F(DeviceArgs, ShaderConstantRegistersAndCountsPastTheDeviceAreRefused)
@@ -426,20 +464,64 @@ TEST_F(DeviceArgs, ExtremeCoordinatesAndSizesDrawOnlyWhatIsOnScreen)
         {"DrawRectOutline(INT_MIN, INT_MIN, INT_MAX, INT_MAX, 1): every edge off screen", [&] {
              EXPECT_EQ(Lit(Frame([&] { dev()->DrawRectOutline(INT_MIN, INT_MIN, INT_MAX, INT_MAX, 1, 255, 255, 255, 255); })), 0);
          }},
-        {"DrawPoint(INT_MAX, INT_MIN, INT_MAX)", [&] {
-             Frame([&] { dev()->DrawPoint(INT_MAX, INT_MIN, INT_MAX, 255, 255, 255, 255); });
-         }},
-        {"DrawTextWithFont(null face): the default face", [&] {
-             EXPECT_GT(Lit(Frame([&] { dev()->DrawTextWithFont("WWWW", 10, 10, nullptr, 20, 10, 400, 255, 255, 255, 255); })), 0);
+        {"DrawPoint(INT_MAX, INT_MIN, INT_MAX): off screen, where a point at the origin shows", [&] {
+             // Through fixed-function identity transforms, unlit: the point's own colour.
+             IDirect3DVertexShader9* shader = nullptr;
+             d3d()->GetVertexShader(&shader);
+             D3DMATRIX saved[3];
+             const D3DTRANSFORMSTATETYPE kinds[3] = {D3DTS_WORLD, D3DTS_VIEW, D3DTS_PROJECTION};
+             D3DMATRIX identity = {};
+             identity._11 = identity._22 = identity._33 = identity._44 = 1.0f;
+             for (int i = 0; i < 3; ++i) {
+                 d3d()->GetTransform(kinds[i], &saved[i]);
+                 d3d()->SetTransform(kinds[i], &identity);
+             }
+             const DWORD lighting = RenderState(d3d(), D3DRS_LIGHTING);
+             d3d()->SetVertexShader(nullptr);
+             d3d()->SetRenderState(D3DRS_LIGHTING, FALSE);
+             const int origin = Lit(Frame([&] { dev()->DrawPoint(0, 0, 0, 255, 255, 255, 255); }));
+             const int extreme = Lit(Frame([&] { dev()->DrawPoint(INT_MAX, INT_MIN, INT_MAX, 255, 255, 255, 255); }));
+             d3d()->SetRenderState(D3DRS_LIGHTING, lighting);
+             d3d()->SetVertexShader(shader);
+             if (shader) shader->Release();
+             for (int i = 0; i < 3; ++i) d3d()->SetTransform(kinds[i], &saved[i]);
+             EXPECT_GT(origin, 0);
+             EXPECT_EQ(extreme, 0);
          }},
         {"DrawTextWithFont(height INT_MAX, width UINT_MAX, weight UINT_MAX)", [&] {
-             Frame([&] { dev()->DrawTextWithFont("W", 10, 10, "Arial", INT_MAX, UINT_MAX, UINT_MAX, 255, 255, 255, 255); });
+             // The font made for the call goes with it; nothing lands above or left of (10, 10)
+             // (the text's filtered edge may touch the pixel row and column next to it).
+             const ULONG refs = References(d3d());
+             testsupport::Picture p = Frame([&] { dev()->DrawTextWithFont("W", 10, 10, "Arial", INT_MAX, UINT_MAX, UINT_MAX, 255, 255, 255, 255); });
+             EXPECT_EQ(References(d3d()), refs);
+             EXPECT_EQ(Lit(p, 0, 0, W, 9), 0);
+             EXPECT_EQ(Lit(p, 0, 0, 9, H), 0);
          }},
         {"DrawTextWithFont(height INT_MIN)", [&] {
-             Frame([&] { dev()->DrawTextWithFont("W", 10, 10, "Arial", INT_MIN, 0, 400, 255, 255, 255, 255); });
+             const ULONG refs = References(d3d());
+             testsupport::Picture p = Frame([&] { dev()->DrawTextWithFont("W", 10, 10, "Arial", INT_MIN, 0, 400, 255, 255, 255, 255); });
+             EXPECT_EQ(References(d3d()), refs);
+             EXPECT_EQ(Lit(p, 0, 0, W, 9), 0);
+             EXPECT_EQ(Lit(p, 0, 0, 9, H), 0);
          }},
         {"CreateFontInSlot(0, height INT_MAX, width UINT_MAX) then DrawTextAt", [&] {
-             dev()->CreateFontInSlot(0, "Arial", INT_MAX, UINT_MAX, UINT_MAX, true);
+             // D3DX's answer for that description comes back; the font it replaces is let go.
+             ASSERT_EQ(dev()->CreateFontInSlot(0, "Arial", 20, 10, 400, false), D3D_OK);
+             const ULONG refs = References(d3d());
+             D3DXFONT_DESCA desc = {};
+             desc.Height = INT_MAX;
+             desc.Width = UINT_MAX;
+             desc.Weight = UINT_MAX;
+             desc.MipLevels = 1;
+             desc.Italic = TRUE;
+             desc.CharSet = DEFAULT_CHARSET;
+             strcpy(desc.FaceName, "Arial");
+             ID3DXFont* own = nullptr;
+             const HRESULT d3dx = D3DXCreateFontIndirectA(d3d(), &desc, &own);
+             if (own) own->Release();
+             EXPECT_EQ(dev()->CreateFontInSlot(0, "Arial", INT_MAX, UINT_MAX, UINT_MAX, true), d3dx);
+             EXPECT_EQ(layout()->m_fontTable[0] != nullptr, SUCCEEDED(d3dx));
+             EXPECT_EQ(References(d3d()), refs - (SUCCEEDED(d3dx) ? 0 : 1));
              Frame([&] { dev()->DrawTextAt(0, "W", 0, 0, 255, 255, 255, 255); });
          }},
         {"DrawTextAt(font 0, text at INT_MAX, INT_MAX)", [&] {

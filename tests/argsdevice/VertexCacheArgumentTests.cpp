@@ -114,13 +114,13 @@ TEST_F(CacheArgs, StaticBufferCreationRefusesBadKindsCountsAndData)
         {"vertex count 0x80000000 (bytes wrap to 0)", [&] { UINT id; EXPECT_EQ(caches()->CreateStaticBuffer(OXE_VERTEX_LIT, skin_, 0x80000000u, 0, kQuad, nullptr, &id), OXE_INVALIDPARAM); }},
         {"index count UINT_MAX", [&] { UINT id; EXPECT_EQ(caches()->CreateStaticBuffer(OXE_VERTEX_LIT, skin_, 4, UINT_MAX, kQuad, kQuadIndices, &id), OXE_INVALIDPARAM); }},
         {"index count 0x80000001 (bytes wrap to 2)", [&] { UINT id; EXPECT_EQ(caches()->CreateStaticBuffer(OXE_VERTEX_LIT, skin_, 4, 0x80000001u, kQuad, kQuadIndices, &id), OXE_INVALIDPARAM); }},
-        {"index count INT_MAX", [&] { UINT id; EXPECT_EQ(caches()->CreateStaticBuffer(OXE_VERTEX_LIT, skin_, 4, UINT(INT_MAX), kQuad, kQuadIndices, &id), OXE_INVALIDPARAM); }},
-        {"separate index buffer: count 0", [&] { UINT id; EXPECT_EQ(caches()->CreateIndexBuffer(0, kQuadIndices, &id), OXE_INVALIDPARAM); }},
+        {"index count INT_MAX (no buffer of 4 GB is made)", [&] { UINT id; EXPECT_EQ(caches()->CreateStaticBuffer(OXE_VERTEX_LIT, skin_, 4, UINT(INT_MAX), kQuad, kQuadIndices, &id), OXE_CREATEBUFFER); }},
+        {"separate index buffer: count 0", [&] { UINT id; EXPECT_EQ(caches()->CreateIndexBuffer(0, kQuadIndices, &id), OXE_CREATEBUFFER); }},
         {"separate index buffer: null indices", [&] { UINT id; EXPECT_EQ(caches()->CreateIndexBuffer(6, nullptr, &id), OXE_INVALIDPARAM); }},
         {"separate index buffer: null out id", [&] { EXPECT_EQ(caches()->CreateIndexBuffer(6, kQuadIndices, nullptr), OXE_INVALIDPARAM); }},
         {"separate index buffer: count UINT_MAX", [&] { UINT id; EXPECT_EQ(caches()->CreateIndexBuffer(UINT_MAX, kQuadIndices, &id), OXE_INVALIDPARAM); }},
         {"separate index buffer: count 0x80000001", [&] { UINT id; EXPECT_EQ(caches()->CreateIndexBuffer(0x80000001u, kQuadIndices, &id), OXE_INVALIDPARAM); }},
-        {"separate index buffer: count INT_MAX", [&] { UINT id; EXPECT_EQ(caches()->CreateIndexBuffer(UINT(INT_MAX), kQuadIndices, &id), OXE_INVALIDPARAM); }},
+        {"separate index buffer: count INT_MAX (no buffer of 4 GB is made)", [&] { UINT id; EXPECT_EQ(caches()->CreateIndexBuffer(UINT(INT_MAX), kQuadIndices, &id), OXE_CREATEBUFFER); }},
     };
     RunRows(rows);
     EXPECT_EQ(References(d3d()), refs); // no buffer was made for any of them

@@ -65,13 +65,17 @@ TEST_F(SharedAccumulator, PoolsPastTheLargestSizeAreNotMadeAndTheSystemStaysIner
     smoke.update(1.0f);
     EXPECT_TRUE(smoke.alive.empty());
 
-    // The largest pool is made whole and gives birth.
-    Counted largest(PSystem::MaxParticles, 0.0f);
-    EXPECT_EQ(largest.particles.size(), size_t(PSystem::MaxParticles));
+    // The largest pool is the one whose vertex buffer size still fits 32 bits.
+    EXPECT_LE(static_cast<unsigned long long>(PSystem::MaxParticles) * sizeof(Particle), 0xFFFFFFFFull);
+    EXPECT_GT((static_cast<unsigned long long>(PSystem::MaxParticles) + 1) * sizeof(Particle), 0xFFFFFFFFull);
+    // A pool past 2^20 particles is made whole and gives birth.
+    const int large = (1 << 20) + 1;
+    Counted largest(large, 0.0f);
+    ASSERT_EQ(largest.particles.size(), size_t(large));
     largest.update(0.0f);
-    EXPECT_EQ(largest.dead.size(), size_t(PSystem::MaxParticles));
+    EXPECT_EQ(largest.dead.size(), size_t(large));
     largest.addParticle();
-    EXPECT_EQ(largest.births, 1);
+    ASSERT_EQ(largest.births, 1);
     EXPECT_EQ(largest.alive.back(), &largest.particles.back());
 }
 

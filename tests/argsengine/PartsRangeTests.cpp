@@ -146,25 +146,33 @@ TEST_F(PartsLimits, GridSizesPastSixteenBitIndicesOrTheIntRangeAreRefusedWhole)
     std::vector<D3DXVECTOR3> verts(3);
     std::vector<DWORD> indices(3);
     const D3DXVECTOR3 centre(0, 0, 0);
-    // Sizes that would wrap, exhaust the memory or pass 65536 vertices leave both lists empty.
+    // Sizes that would wrap, or whose lists no 32-bit buffer size holds, leave both lists empty.
     const int sizes[][2] = {{0, 5}, {5, 0}, {-1, 5}, {INT_MIN, INT_MIN}, {INT_MAX, INT_MAX},
-                            {INT_MAX, 1}, {65536, 65536}, {257, 256}, {65537, 1}};
+                            {INT_MAX, 1}, {65536, 65536}, {1, 357913942}};
     for (const auto& s : sizes) {
         g.GenTriGrid(s[0], s[1], 1, 1, centre, verts, indices);
         EXPECT_TRUE(verts.empty()) << s[0] << " x " << s[1];
         EXPECT_TRUE(indices.empty()) << s[0] << " x " << s[1];
     }
-    g.GenTriGrid(256, 256, 1, 1, centre, verts, indices); // 65536 vertices: the largest grid
+    g.GenTriGrid(256, 256, 1, 1, centre, verts, indices); // 65536 vertices: the largest buffers
     EXPECT_EQ(verts.size(), 65536u);
     EXPECT_EQ(indices.size(), 255u * 255u * 6u);
     EXPECT_EQ(indices.back(), 65535u);
     g.GenTriGrid(1, 65536, 1, 1, centre, verts, indices); // one row: vertices, no cells
     EXPECT_EQ(verts.size(), 65536u);
     EXPECT_TRUE(indices.empty());
+    // The lists have 32-bit indices: past 65536 vertices they are built all the same.
+    g.GenTriGrid(257, 256, 1, 1, centre, verts, indices);
+    EXPECT_EQ(verts.size(), 65792u);
+    EXPECT_EQ(indices.size(), 256u * 255u * 6u);
+    EXPECT_EQ(indices.back(), 65791u);
+    g.GenTriGrid(65537, 1, 1, 1, centre, verts, indices);
+    EXPECT_EQ(verts.size(), 65537u);
+    EXPECT_TRUE(indices.empty());
 
     // 65536 x 65536 is 2^32 vertices, which a 32-bit product wraps round to 0.
     const DWORD bad[][2] = {{65536, 65536}, {0xFFFFFFFF, 0xFFFFFFFF}, {0x80000000, 2}, {2, 0x80000001},
-                            {65537, 1}, {1, 65536}, {0, 0}};
+                            {65537, 1}, {0, 0}};
     for (const auto& s : bad) {
         TriGrid refused;
         refused.buildGeoBuffers(D3D(), s[0], s[1]);
@@ -173,14 +181,26 @@ TEST_F(PartsLimits, GridSizesPastSixteenBitIndicesOrTheIntRangeAreRefusedWhole)
         EXPECT_EQ(refused.numVertices, 0u);
         EXPECT_EQ(refused.numTriangles, 0u);
     }
+    // One row: its vertices and no triangles.
+    TriGrid row;
+    row.buildGeoBuffers(D3D(), 1, 65536);
+    EXPECT_NE(row.vertexBuffer, nullptr);
+    EXPECT_EQ(row.indexBuffer, nullptr);
+    EXPECT_EQ(row.numVertices, 65536u);
+    EXPECT_EQ(row.numTriangles, 0u);
+    // A grid that cannot be built lets the one built before go.
     TriGrid kept;
     kept.buildGeoBuffers(D3D(), 3, 3);
     ASSERT_NE(kept.vertexBuffer, nullptr);
-    IDirect3DVertexBuffer9* before = kept.vertexBuffer;
-    kept.buildGeoBuffers(D3D(), 65536, 65536); // refused: the built grid stays as it is
+    kept.buildGeoBuffers(D3D(), 65536, 65536);
+    EXPECT_EQ(kept.vertexBuffer, nullptr);
+    EXPECT_EQ(kept.indexBuffer, nullptr);
+    EXPECT_EQ(kept.numVertices, 0u);
+    kept.buildGeoBuffers(D3D(), 3, 3);
+    ASSERT_NE(kept.vertexBuffer, nullptr);
     kept.buildGeoBuffers(nullptr, 3, 3);
-    EXPECT_EQ(kept.vertexBuffer, before);
-    EXPECT_EQ(kept.numVertices, 9u);
+    EXPECT_EQ(kept.vertexBuffer, nullptr);
+    EXPECT_EQ(kept.numVertices, 0u);
     D3DXMATRIX view, proj;
     D3DXMatrixIdentity(&view);
     D3DXMatrixIdentity(&proj);
@@ -234,8 +254,18 @@ TEST_F(PartsLimits, TextureAndTextNamesAndSizesOutOfRange)
 
     OXEText3D text;
     char arial[] = "Arial";
-    EXPECT_LT(text.CreatD3DXTextMesh(nullptr, arial, advString("A"), 12, 0, 0), 0);
-    EXPECT_LT(text.CreatD3DXTextMesh(D3D(), nullptr, advString("A"), 12, 0, 0), 0);
+    // No device: what D3DX answers for one, and no mesh.
+    HDC dc = CreateCompatibleDC(nullptr);
+    ASSERT_NE(dc, nullptr);
+    ID3DXMesh* none3d = nullptr;
+    const HRESULT d3dxNoDevice = D3DXCreateTextA(nullptr, dc, "A", 0.001f, 0.4f, &none3d, nullptr, nullptr);
+    DeleteDC(dc);
+    ASSERT_LT(d3dxNoDevice, 0);
+    EXPECT_EQ(text.CreatD3DXTextMesh(nullptr, arial, advString("A"), 12, 0, 0), d3dxNoDevice);
+    // No face: the font machinery takes any face, and the text is made.
+    OXEText3D anyFace;
+    EXPECT_EQ(anyFace.CreatD3DXTextMesh(D3D(), nullptr, advString("A"), 12, 0, 0), D3D_OK);
+    EXPECT_NE(anyFace.mesh, nullptr);
     // A point size past the int range, or one whose pixel height does not fit an int.
     for (DWORD size : {DWORD(0xFFFFFFFF), DWORD(0x80000000), DWORD(INT_MAX)})
         EXPECT_LT(text.CreatD3DXTextMesh(D3D(), arial, advString("A"), size, 0, 0), 0) << size;

@@ -300,6 +300,24 @@ TEST_F(Flow, MovingToRestInTheTopRowEndsTheGameBeforeTheFallStep)
     EXPECT_EQ(OccupiedCount(), 1);
 }
 
+TEST_F(Flow, MovingToRestInTheTopRowWithTheFallDueLocksAndTestsTheNextPiece)
+{
+    StartPlay();
+    // A line in row 0, columns 0..3; one column right it rests on (4, 1), wholly in the well.
+    SetPiece(0, 0, 0, {{0, 0}, {1, 0}, {2, 0}, {3, 0}});
+    Fill(4, 1);
+    input.Hold(kGameKeyRight);
+    Frame(500); // the key poll and the fall step are both due in this frame
+    // The fall step locks it (+20) and spawns the next piece, which is free: play goes on.
+    EXPECT_EQ(CurrentMode(), kModePlay);
+    EXPECT_EQ(game.score, 20);
+    EXPECT_EQ(OccupiedCount(), 5);
+    for (int column = 1; column <= 4; column++)
+        EXPECT_TRUE(game.board.At(column, 0).occupied) << column;
+    EXPECT_EQ(game.current.x, 6);
+    EXPECT_EQ(game.current.y, 0);
+}
+
 TEST_F(Flow, FullRowsGoAtTheStartOfTheNextFrame)
 {
     StartPlay();

@@ -334,6 +334,43 @@ TEST_F(Rules, TwoFullRowsAtOnceScore200)
     EXPECT_TRUE(game.board.At(0, 22).occupied);
 }
 
+TEST_F(Rules, TwoAdjacentFullRowsGoTogetherAndTheRowsAboveMoveDownTwo)
+{
+    FillRow(23);
+    FillRow(24);
+    Fill(3, 22, 5); // just above the full rows
+    Fill(8, 10, 2);
+    ClearFullRows();
+    EXPECT_EQ(game.score, 200);
+    EXPECT_EQ(OccupiedCount(), 2);
+    EXPECT_TRUE(game.board.At(3, 24).occupied);
+    EXPECT_EQ(game.board.At(3, 24).kind, 5);
+    EXPECT_EQ(game.board.At(3, 24).colour, PieceTemplates::Colour(5));
+    EXPECT_TRUE(game.board.At(8, 12).occupied);
+    EXPECT_EQ(game.board.At(8, 12).kind, 2);
+    EXPECT_FALSE(IsRowFull(23));
+    EXPECT_FALSE(IsRowFull(24));
+}
+
+TEST_F(Rules, FourFullRowsAtOnceScore400AndTheRowsAboveMoveDownFour)
+{
+    for (int row = 21; row <= 24; row++)
+        FillRow(row);
+    FillRow(20, {0, 6});  // the row above, with two gaps
+    Fill(5, 15, 4);
+    ClearFullRows();
+    EXPECT_EQ(game.score, 400);
+    EXPECT_EQ(OccupiedCount(), 11);
+    for (int column = 0; column < kBoardColumns; column++)
+        EXPECT_EQ(game.board.At(column, 24).occupied, column != 0 && column != 6) << column;
+    EXPECT_TRUE(game.board.At(5, 19).occupied);
+    EXPECT_EQ(game.board.At(5, 19).kind, 4);
+    EXPECT_FALSE(game.board.At(5, 15).occupied);
+    for (int row = 20; row <= 23; row++)
+        for (int column = 0; column < kBoardColumns; column++)
+            EXPECT_FALSE(game.board.At(column, row).occupied) << column << ", " << row;
+}
+
 TEST_F(Rules, RowZeroIsKeptWhenRowsMove)
 {
     Fill(2, 0, 4);

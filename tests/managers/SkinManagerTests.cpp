@@ -178,16 +178,23 @@ TEST_F(SkinManagerTest, BitmapsOfOtherDepthsAndMissingFilesAreRefused)
     ASSERT_TRUE(WriteSolidBitmap("sixteen.bmp", 4, 4, 0xFF0000, 16));
     ASSERT_TRUE(WriteSolidBitmap("thirtytwo.bmp", 4, 4, 0xFF0000, 32));
     const UINT s = NewSkin();
+    const UINT added = NewSkin();
+    const UINT replaced = NewSkin();
     EXPECT_EQ(OXE_INVALIDFILE, skins_->AddTexture(s, "sixteen.bmp", false, 1.0f, nullptr, 0));
-    EXPECT_EQ(OXE_INVALIDFILE, skins_->AddTexture(s, "thirtytwo.bmp", true, 0.5f, nullptr, 0));
-    EXPECT_EQ(OXE_FILENOTFOUND, skins_->AddTexture(s, "no_such_file.bmp", true, 1.0f, nullptr, 0));
     EXPECT_EQ(OXE_FILENOTFOUND, skins_->ReplaceTexture(s, 3, "no_such_file.bmp", false, 1.0f, nullptr, 0));
-    // Nothing was counted, nothing was put into the skin, and a failed alpha texture does not
-    // turn on the skin's alpha.
+    EXPECT_EQ(OXE_INVALIDFILE, skins_->AddTexture(added, "thirtytwo.bmp", true, 0.5f, nullptr, 0));
+    EXPECT_EQ(OXE_FILENOTFOUND, skins_->ReplaceTexture(replaced, 2, "no_such_file.bmp", true, 1.0f, nullptr, 0));
+    // Nothing was counted and nothing was put into the skins. An alpha texture turns on its
+    // skin's alpha before it is loaded, so the flag stays on when the loading fails.
     EXPECT_EQ(0u, skins_->GetTextureCount());
     const SkinRecord rec = skins_->GetSkinRecord(s);
     EXPECT_FALSE(rec.alpha);
     for (UINT st = 0; st < 8; ++st) EXPECT_EQ(NoId, rec.textures[st]);
+    for (UINT skin : {added, replaced}) {
+        const SkinRecord alphaRec = skins_->GetSkinRecord(skin);
+        EXPECT_TRUE(alphaRec.alpha) << skin;
+        for (UINT st = 0; st < 8; ++st) EXPECT_EQ(NoId, alphaRec.textures[st]) << skin;
+    }
     // The refused names are not remembered either: a good file under a new name still loads.
     ASSERT_TRUE(WriteSolidBitmap("good.bmp", 2, 2, 0x00FF00));
     EXPECT_EQ(OXE_OK, skins_->AddTexture(s, "good.bmp", false, 1.0f, nullptr, 0));
@@ -487,9 +494,16 @@ TEST_F(SkinManagerTest, DetailedReportListsSkinsTexturesAndMaterials)
         "   Specular (0.125000,0.000000,0.000000,0.500000) power: 8.500000\r\n"
         "   } \r\n\r\n";
     EXPECT_EQ(expected, testsupport::ReadFileBytes("report_detail.txt"));
-    // A file that cannot be opened: nothing happens.
+    // A file that cannot be opened, or no name: nothing is written anywhere, and the manager
+    // holds what it held.
     skins_->WriteStatusReport("no_such_folder\\report.txt", true);
     skins_->WriteStatusReport(nullptr, true);
+    EXPECT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesA("no_such_folder"));
+    EXPECT_EQ(INVALID_FILE_ATTRIBUTES, GetFileAttributesA("no_such_folder\\report.txt"));
+    EXPECT_EQ(expected, testsupport::ReadFileBytes("report_detail.txt"));
+    EXPECT_EQ(1u, skins_->GetSkinCount());
+    EXPECT_EQ(1u, skins_->GetTextureCount());
+    EXPECT_STREQ("rep.bmp", skins_->GetTextureInfo(0, nullptr, nullptr, nullptr));
 }
 
 TEST_F(SkinManagerTest, LogsOnlineAndOfflineWithItsPrefix)

@@ -81,6 +81,35 @@ TEST_F(StaticBufferTest, CreationMakesWriteOnlyBuffersAndRefusesBadInput)
     EXPECT_EQ(OXE_OK, vc_->CreateIndexBuffer(6, kQuadIndices, &ibId));
     EXPECT_EQ(0u, ibId);
     EXPECT_EQ(OXE_INVALIDPARAM, vc_->CreateIndexBuffer(6, nullptr, &ibId));
+    // No index buffer of no indices can be made.
+    EXPECT_EQ(OXE_CREATEBUFFER, vc_->CreateIndexBuffer(0, kQuadIndices, &ibId));
+    EXPECT_EQ(0u, ibId);
+}
+
+TEST_F(StaticBufferTest, BuffersPastTheDevicesDrawLimitAreMadeAndDrawnWithinIt)
+{
+    // More index pairs than the device draws as lines in one call: the buffers are made all
+    // the same; a draw asking for more primitives than the device takes is not made.
+    D3DCAPS9 caps;
+    ASSERT_EQ(D3D_OK, rec_->real()->GetDeviceCaps(&caps));
+    const UINT limit = caps.MaxPrimitiveCount;
+    ASSERT_LT(limit, 0x7FFFFFFFu / 2);
+    const UINT count = 2 * limit + 2;
+    const std::vector<WORD> indices(count, 0);
+    const UINT skin = SolidSkin(kRed);
+    std::vector<OXEVertexPosition> v = PositionTriangles(3);
+    UINT sb = NoId, ib = NoId;
+    ASSERT_EQ(OXE_OK, vc_->CreateStaticBuffer(OXE_VERTEX_POSITION, skin, 3, count, v.data(), indices.data(), &sb));
+    ASSERT_EQ(OXE_OK, vc_->CreateIndexBuffer(count, indices.data(), &ib));
+    rec_->clear();
+    SetMode(8);
+    EXPECT_EQ(OXE_FAIL, vc_->RenderStaticBuffer(sb));
+    EXPECT_EQ(OXE_FAIL, vc_->RenderStaticBufferWithIndices(sb, ib, skin));
+    EXPECT_EQ(OXE_FAIL, vc_->RenderStaticBufferRange(sb, skin, 0, 3, limit + 1));
+    EXPECT_EQ(0u, rec_->drawCalls().size()) << rec_->dump();
+    EXPECT_EQ(D3D_OK, vc_->RenderStaticBufferRange(sb, skin, 0, 3, limit));
+    EXPECT_EQ(1u, rec_->drawCalls().size());
+    SetMode(11);
 }
 
 TEST_F(StaticBufferTest, ThreeHundredVerticesDrawByRenderMode)

@@ -442,3 +442,93 @@ TEST_F(VertexCacheTest, EveryBatchOfACacheShowsWhenItIsFlushedSeveralTimesInAFra
     EXPECT_EQ(0xFFFF00u, At(p, 0.5f, -0.5f));
     EXPECT_EQ(0x000000u, At(p, 0.0f, 0.0f));
 }
+
+namespace {
+
+// A client's own shaders on the render device: the position passes through untransformed and
+// the colour comes from vertex shader constant 4, which the test sets on the Direct3D device.
+void ActivateClientShaders(OXED3D* rd)
+{
+    static UINT vs = NoId, ps = NoId;
+    const char vsText[] = "vs_1_1\ndcl_position v0\nmov oPos, v0\nmov oD0, c4\n";
+    const char psText[] = "ps_1_1\nmov r0, v0\n";
+    if (vs == NoId) {
+        ASSERT_EQ(OXE_OK, rd->LoadVertexShader(vsText, sizeof vsText, false, false, &vs));
+    }
+    if (ps == NoId) {
+        ASSERT_EQ(OXE_OK, rd->LoadPixelShader(psText, sizeof psText, false, false, &ps));
+    }
+    ASSERT_EQ(OXE_OK, rd->ActivateVertexShader(vs, OXE_VERTEX_UNLIT));
+    ASSERT_EQ(OXE_OK, rd->ActivatePixelShader(ps));
+}
+
+void ShaderColour(IDirect3DDevice9* device, uint32_t rgb)
+{
+    const float c[4] = {((rgb >> 16) & 0xFF) / 255.0f, ((rgb >> 8) & 0xFF) / 255.0f, (rgb & 0xFF) / 255.0f, 1.0f};
+    device->SetVertexShaderConstantF(4, c, 1);
+}
+
+} // namespace
+
+TEST_F(VertexCacheTest, ClientShaderDrawsEachFlushedBatchWithItsOwnVertices)
+{
+    // Quad A flushed, the colour changed, quad B of the same kind and skin flushed: each must
+    // show in its own place and colour. With the client's shader the colour is its constant;
+    // without shaders it is the ambient light on the skin's white material.
+    const UINT skin = SolidSkin(kWhite);
+    std::vector<OXEVertexUnlit> a = UnlitQuad(-0.9f, -0.9f, -0.1f, -0.1f);
+    std::vector<OXEVertexUnlit> b = UnlitQuad(0.1f, 0.1f, 0.9f, 0.9f);
+    for (bool shaders : {true, false}) {
+        rd_->m_usingShaders = shaders;
+        if (shaders) ActivateClientShaders(rd_);
+        begin(0xFF000000);
+        rec_->SetRenderState(D3DRS_LIGHTING, TRUE);
+        ShaderColour(rec_.get(), 0xFF0000);
+        rec_->SetRenderState(D3DRS_AMBIENT, 0xFFFF0000);
+        ASSERT_EQ(OXE_OK, vc_->RenderDynamic(OXE_VERTEX_UNLIT, 4, 6, a.data(), kQuadIndices, skin));
+        ASSERT_EQ(OXE_OK, vc_->FlushAll());
+        ShaderColour(rec_.get(), 0x00FF00);
+        rec_->SetRenderState(D3DRS_AMBIENT, 0xFF00FF00);
+        ASSERT_EQ(OXE_OK, vc_->RenderDynamic(OXE_VERTEX_UNLIT, 4, 6, b.data(), kQuadIndices, skin));
+        ASSERT_EQ(OXE_OK, vc_->FlushAll());
+        testsupport::Picture p = end();
+        EXPECT_EQ(0xFF0000u, At(p, -0.5f, -0.5f)) << "shaders " << shaders;
+        EXPECT_EQ(0x00FF00u, At(p, 0.5f, 0.5f)) << "shaders " << shaders;
+        EXPECT_EQ(0x000000u, At(p, -0.5f, 0.5f)) << "shaders " << shaders;
+        rec_->SetVertexShader(nullptr);
+        rec_->SetPixelShader(nullptr);
+        rec_->SetRenderState(D3DRS_LIGHTING, FALSE);
+        rec_->SetRenderState(D3DRS_AMBIENT, 0xFFFFFFFF);
+        rd_->m_usingShaders = false;
+        vc_->InvalidateStates();
+    }
+}
+
+TEST_F(VertexCacheTest, ClientShaderDrawsEveryBatchWhenTheBuffersFillUpWithinAFrame)
+{
+    // Batches of one cache flushed one after another until its buffers are full, then more:
+    // every batch shows in its own colour, also the ones written after the buffers wrapped.
+    const UINT skin = SolidSkin(kWhite);
+    rd_->m_usingShaders = true;
+    ActivateClientShaders(rd_);
+    // Filler: triangles of no area off the screen, so that the buffers fill up quickly.
+    std::vector<OXEVertexUnlit> filler(1400, OXEVertexUnlit{5.0f, 5.0f, 0.5f, 0, 0, -1, 0, 0});
+    const uint32_t colours[6] = {0xFF0000, 0x00FF00, 0x0000FF, 0xFFFF00, 0xFF00FF, 0x00FFFF};
+    begin(0xFF000000);
+    for (int i = 0; i < 6; ++i) {
+        const float x0 = -0.95f + 0.32f * i;
+        std::vector<OXEVertexUnlit> q = UnlitQuad(x0, -0.5f, x0 + 0.25f, 0.5f);
+        ShaderColour(rec_.get(), colours[i]);
+        ASSERT_EQ(OXE_OK, vc_->RenderDynamic(OXE_VERTEX_UNLIT, 4, 6, q.data(), kQuadIndices, skin));
+        ASSERT_EQ(OXE_OK, vc_->FlushAll());
+        ASSERT_EQ(OXE_OK, vc_->RenderDynamic(OXE_VERTEX_UNLIT, 1400, 0, filler.data(), nullptr, skin));
+        ASSERT_EQ(OXE_OK, vc_->FlushAll());
+    }
+    testsupport::Picture p = end();
+    for (int i = 0; i < 6; ++i)
+        EXPECT_EQ(colours[i], At(p, -0.95f + 0.32f * i + 0.125f, 0.0f)) << "batch " << i;
+    EXPECT_EQ(0x000000u, At(p, 0.0f, 0.8f));
+    rec_->SetVertexShader(nullptr);
+    rec_->SetPixelShader(nullptr);
+    rd_->m_usingShaders = false;
+}

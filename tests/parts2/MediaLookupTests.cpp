@@ -138,3 +138,44 @@ TEST(MediaLookup, RealProgramFolderAndMediaRetry)
     ASSERT_TRUE(FindMediaFile("ml_media.txt", out));
     EXPECT_STREQ(out, ".\\media\\ml_media.txt");
 }
+
+namespace {
+
+// A program path longer than the buffer, cut as GetModuleFileNameA cuts it.
+unsigned long OverLongProgramPath(char* buffer, unsigned long size)
+{
+    const std::string path = "C:\\" + std::string(300, 'p') + "\\demo.exe";
+    memcpy(buffer, path.c_str(), size - 1);
+    buffer[size - 1] = '\0';
+    return size;
+}
+
+} // namespace
+
+TEST(MediaLookup, ProgramPathPastTheLimitStillTriesTheCurrentFolderAndItsParents)
+{
+    char out[kMediaPathSize] = "untouched";
+    const std::string bin = testsupport::ProgramFolder();
+    Touch("ml_cut_here.txt");
+    MakeFolders(CurrentFolder() + "media");
+    Touch("media\\ml_cut_media.txt");
+    Touch(bin + "ml_cut_inbin.txt");
+    g_pMediaProgramPath = OverLongProgramPath;
+    const bool here = FindMediaFile("ml_cut_here.txt", out);
+    const std::string hereOut = out;
+    const bool media = FindMediaFile("ml_cut_media.txt", out);
+    const std::string mediaOut = out;
+    strcpy(out, "untouched");
+    // Beside the program: that candidate needs the program's path, which is not known.
+    const bool inBin = FindMediaFile("ml_cut_inbin.txt", out);
+    g_pMediaProgramPath = [](char* buffer, unsigned long size) -> unsigned long {
+        return GetModuleFileNameA(nullptr, buffer, size);
+    };
+    DeleteFileA((bin + "ml_cut_inbin.txt").c_str());
+    EXPECT_TRUE(here);
+    EXPECT_EQ(hereOut, ".\\ml_cut_here.txt");
+    EXPECT_TRUE(media);
+    EXPECT_EQ(mediaOut, ".\\media\\ml_cut_media.txt");
+    EXPECT_FALSE(inBin);
+    EXPECT_STREQ(out, "untouched");
+}

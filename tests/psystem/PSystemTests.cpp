@@ -166,6 +166,23 @@ TEST(PSystemEmission, BirthsLostForWantOfARecordAreNotMadeUp)
     EXPECT_EQ(s.births, 4);
 }
 
+TEST(PSystemEmission, IntervalsWithoutAFreeRecordAreCountedDownOneByOne)
+{
+    // 0.25 less the interval 0.1 twice, in single precision: 0.0500000045, which with another
+    // 0.05 reaches the interval again (a remainder of the division, 0.049999997, does not).
+    PSystem::emitAccumulator = 0.0f;
+    FixedLife empty(0, 0.1f);
+    empty.update(0.25f);
+    volatile float expected = 0.25f;
+    expected = expected - 0.1f;
+    expected = expected - 0.1f;
+    EXPECT_EQ(PSystem::emitAccumulator, expected);
+    FixedLife other(1, 0.1f);
+    other.update(0.05f);
+    EXPECT_EQ(other.births, 1);
+    PSystem::emitAccumulator = 0.0f;
+}
+
 TEST(PSystemLife, AgeEqualToLifeSpanIsAliveButNoLongerBlended)
 {
     PSystem::emitAccumulator = 0.0f;

@@ -131,6 +131,16 @@ TEST(TriGrid, RendersAWireframeThroughTransformFxOnceBuilt)
     int lit = DrawGrid(g, d);
     EXPECT_GT(lit, 500) << "grid lines drawn";
     EXPECT_LT(lit, 640 * 480 / 3) << "a wireframe, not filled";
+    // Rebuilt as a single row (vertices, no triangles) or past 65536 vertices (refused), the
+    // grid draws nothing: the one built before is gone.
+    g.buildGeoBuffers(d, 1, 5);
+    EXPECT_EQ(g.numVertices, 5u);
+    EXPECT_EQ(g.numTriangles, 0u);
+    EXPECT_EQ(DrawGrid(g, d), 0) << "1 x 5";
+    g.buildGeoBuffers(d, 11, 11);
+    EXPECT_EQ(DrawGrid(g, d), lit);
+    g.buildGeoBuffers(d, 257, 256);
+    EXPECT_EQ(DrawGrid(g, d), 0) << "257 x 256";
     // A grid with twice the cells per side draws more lines.
     TriGrid fine;
     fine.buildGeoBuffers(d, 21, 21);

@@ -50,6 +50,15 @@ StartedDevice* DeviceFrame::started_ = nullptr;
 
 const float kCot04 = cosf(0.4f) / sinf(0.4f);
 
+// The perspective every case's stage 0 has: field of view 0.8, height over width 0.75, clip
+// planes 0.1 and 1000.
+D3DXMATRIX StagePerspective()
+{
+    D3DXMATRIX p(0.75f * kCot04, 0, 0, 0, 0, kCot04, 0, 0, 0, 0, 1000.0f / 999.9f, 1, 0, 0,
+                 -0.1f * 1000.0f / 999.9f, 0);
+    return p;
+}
+
 } // namespace
 
 TEST_F(DeviceFrame, BackgroundColourFillsTheWholeBackBuffer)
@@ -226,8 +235,11 @@ TEST_F(DeviceFrame, ViewFromToFallsBackWhenUpIsParallel)
     EXPECT_EQ(d->SetViewFromTo(&eye, &eye, &yUp), OXE_FAIL);
     EXPECT_EQ(d->SetViewFromTo(&eye, nullptr, &yUp), OXE_INVALIDPARAM);
 
-    // The combined matrices follow the view.
-    D3DXMATRIX expected = d->m_view * d->m_projPerspective[0];
+    // The combined matrices follow the view: right (-1, 0, 0), up (0, 0, 1), direction
+    // (0, 1, 0) at the origin, through the stage's perspective (field of view 0.8, height over
+    // width 768 / 1024, planes 0.1 and 1000).
+    const D3DXMATRIX view(-1, 0, 0, 0, 0, 0, 1, 0, 0, 1, 0, 0, 0, 0, 0, 1);
+    const D3DXMATRIX expected = view * StagePerspective();
     EXPECT_TRUE(SameMatrix(d->m_viewProj, expected));
 }
 
@@ -238,7 +250,8 @@ TEST_F(DeviceFrame, WorldMatrixGoesToTheShaderConstantsTransposed)
     D3DXMatrixTranslation(&world, 1, 2, 3);
     d->SetWorldMatrix(&world);
     EXPECT_TRUE(SameMatrix(d->m_world, world));
-    D3DXMATRIX wvp = world * d->m_view * d->m_projPerspective[0];
+    // The view looks from the origin along z with y up: the identity.
+    D3DXMATRIX wvp = world * StagePerspective();
     EXPECT_TRUE(SameMatrix(d->m_worldViewProj, wvp));
     if (d->IsUsingShaders()) {
         float c[16] = {};

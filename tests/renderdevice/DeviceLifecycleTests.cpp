@@ -456,11 +456,20 @@ TEST(DeviceRelease, FreesEverythingAndLeavesNothingToRunOn)
     EXPECT_EQ(dev->EndFrame(), OXE_FAIL);
     D3DXVECTOR3 eye(0, 0, 0), at(0, 0, 1), up(0, 1, 0);
     EXPECT_EQ(dev->SetViewFromTo(&eye, &at, &up), OXE_PLATFORM_FAIL);
+    // State calls have no device to set anything on: the render mode stays what it was, and
+    // nothing comes back to life.
+    const int mode = dev->GetRenderMode();
+    ASSERT_NE(mode, OXE_RENDER_WIREFRAME);
     dev->SetCullMode(OXE_CULL_NONE);
     dev->SetRenderMode(OXE_RENDER_WIREFRAME, 0, nullptr);
+    EXPECT_EQ(dev->GetRenderMode(), mode);
     dev->SetWorldMatrix(nullptr);
     EXPECT_EQ(dev->SetStageTextureOp(0, OXE_TEXOP_MODULATE), OXE_FAIL);
     dev->Release(); // twice is harmless
+    EXPECT_EQ(dev->GetD3DDevice(), nullptr);
+    EXPECT_EQ(dev->GetVertexCacheManager(), nullptr);
+    EXPECT_FALSE(dev->IsRunning());
+    EXPECT_FALSE(dev->m_log.IsOpen());
 }
 
 TEST(DeviceRelease, CurrentDeviceIsClearedOnlyWhenThatDeviceIsDestroyed)

@@ -178,6 +178,33 @@ TEST(ShaderTables, ShadersFromTextFilesAndCompiledCodeAllDraw)
     EXPECT_EQ(p.rgb(768, 576), 0xFFFFFFu); // bottom right: compiled file
 }
 
+TEST(ShaderTables, CompiledCodeInMemoryIsReadToItsEndTokenWhateverTheLength)
+{
+    StartedDevice dev;
+    ASSERT_TRUE(dev.ok());
+    IDirect3DDevice9* d3d = dev.d3d();
+    UINT vs = 0;
+    ASSERT_EQ(dev->LoadVertexShader(kPassThroughVertexShader, sizeof(kPassThroughVertexShader), false, false, &vs),
+              OXE_OK);
+    const std::string code = Assemble(ColourPixelShader(0, 1, 0));
+    ASSERT_GT(code.size(), 8u);
+    UINT ids[3] = {9, 9, 9};
+    ASSERT_EQ(dev->LoadPixelShader(code.data(), 1, false, true, &ids[0]), OXE_OK);
+    ASSERT_EQ(dev->LoadPixelShader(code.data(), UINT(code.size() - 4), false, true, &ids[1]), OXE_OK);
+    ASSERT_EQ(dev->LoadPixelShader(code.data(), UINT_MAX, false, true, &ids[2]), OXE_OK);
+    EXPECT_EQ(dev->m_pixelShaderCount, 3u);
+
+    // The one given with a length of 1 draws as the code says.
+    ASSERT_EQ(dev->ActivateVertexShader(vs, 1), OXE_OK);
+    ASSERT_EQ(dev->ActivatePixelShader(ids[0]), OXE_OK);
+    d3d->SetRenderState(D3DRS_CULLMODE, D3DCULL_NONE);
+    BeginBlackFrame(dev.get());
+    DrawClipRect(d3d, -1, -1, 1, 1);
+    Picture p = EndFrameAndRead(dev.get());
+    d3d->SetPixelShader(nullptr);
+    EXPECT_EQ(p.rgb(512, 384), 0x00FF00u);
+}
+
 TEST(ShaderTables, UnusableSourcesAreRefusedWithTheirCodes)
 {
     StartedDevice dev;
@@ -197,7 +224,6 @@ TEST(ShaderTables, UnusableSourcesAreRefusedWithTheirCodes)
     EXPECT_EQ(dev->LoadPixelShader("empty.pso", 0, true, true, &id), OXE_FILENOTFOUND);
     // Code without its end token would be read past the end of the file.
     EXPECT_EQ(dev->LoadPixelShader("truncated.pso", 0, true, true, &id), OXE_FAIL);
-    EXPECT_EQ(dev->LoadPixelShader(pixelCode.data(), UINT(pixelCode.size() - 4), false, true, &id), OXE_FAIL);
     // Code of the other kind.
     EXPECT_EQ(dev->LoadPixelShader("vertex.vso", 0, true, true, &id), OXE_FAIL);
     EXPECT_EQ(dev->LoadVertexShader(pixelCode.data(), UINT(pixelCode.size()), false, true, &id), OXE_FAIL);

@@ -1,5 +1,6 @@
 // The four timers, driven by substituted clocks: a counter and a calendar the test moves by hand.
 #include <gtest/gtest.h>
+#include <windows.h>
 #include <ctime>
 #include "Timer.h"
 #include "geTimer.h"
@@ -85,12 +86,19 @@ TEST_F(Timers, SystemClockRunsForward)
 {
     Timer::SetClockSources(nullptr, nullptr, nullptr);
     Timer t;
-    EXPECT_GT(t.frequency, 1);
+    LARGE_INTEGER frequency, before, after;
+    QueryPerformanceFrequency(&frequency);
+    EXPECT_EQ(t.frequency, frequency.QuadPart);
+    // What is measured lies between two readings of the same counter taken around it.
+    QueryPerformanceCounter(&before);
     t.start();
     double first = t.getElapsedTimeInMicroSec();
     double second = t.getElapsedTimeInMicroSec();
+    QueryPerformanceCounter(&after);
+    const double bracket = double(after.QuadPart - before.QuadPart) * 1e6 / double(frequency.QuadPart);
     EXPECT_GE(first, 0.0);
     EXPECT_GE(second, first);
+    EXPECT_LE(second, bracket + 1e-6);
 }
 
 TEST_F(Timers, GeTimerDeltaBetweenUpdates)
