@@ -16,6 +16,7 @@
 #include <cstring>
 #include <string>
 #include <vector>
+#include "HostResult.h"
 #include "PelmoraApp.h"
 #include "OXESkinManager.h"
 #include "OXEVertexCacheManager.h"
@@ -82,25 +83,6 @@ bool WriteMesh()
 
 const char kVertexShader[] = "vs.1.1\ndcl_position0 v0\nm4x4 oPos, v0, c0\nmov oD0, c4\n";
 const char kPixelShader[] = "ps.1.1\nmov r0, v0\n";
-
-// One line for the report (appended beside the stand-in's lines) and for stdout.
-void Result(const char* step, long code)
-{
-    char line[128];
-    std::snprintf(line, sizeof line, "host\t%s\t0x%08lX\n", step, (unsigned long)code);
-    std::fputs(line, stdout);
-    std::fflush(stdout);
-    char report[MAX_PATH] = {};
-    if (GetEnvironmentVariableA("PELMORA_INJECT_REPORT", report, MAX_PATH)) {
-        HANDLE file = CreateFileA(report, FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_ALWAYS,
-                                  FILE_ATTRIBUTE_NORMAL, nullptr);
-        if (file != INVALID_HANDLE_VALUE) {
-            DWORD written = 0;
-            ::WriteFile(file, line, DWORD(std::strlen(line)), &written, nullptr);
-            CloseHandle(file);
-        }
-    }
-}
 
 } // namespace
 

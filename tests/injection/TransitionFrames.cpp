@@ -13,6 +13,7 @@
 #include <cstring>
 #include <string>
 #include <vector>
+#include "HostResult.h"
 #include "PelmoraApp.h"
 #include "FadeScreen.h"
 #include "MeltScreen.h"
@@ -47,25 +48,6 @@ bool WritePicture(const char* file, uint32_t seed)
     if (!f) return false;
     const bool ok = std::fwrite(data.data(), 4, data.size(), f) == data.size();
     return std::fclose(f) == 0 && ok;
-}
-
-// One line for the report (appended beside the stand-in's lines) and for stdout.
-void Result(const char* operation, long code)
-{
-    char line[128];
-    std::snprintf(line, sizeof line, "host\t%s\t0x%08lX\n", operation, (unsigned long)code);
-    std::fputs(line, stdout);
-    std::fflush(stdout);
-    char report[MAX_PATH] = {};
-    if (GetEnvironmentVariableA("PELMORA_INJECT_REPORT", report, MAX_PATH)) {
-        HANDLE file = CreateFileA(report, FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_ALWAYS,
-                                  FILE_ATTRIBUTE_NORMAL, nullptr);
-        if (file != INVALID_HANDLE_VALUE) {
-            DWORD written = 0;
-            WriteFile(file, line, DWORD(std::strlen(line)), &written, nullptr);
-            CloseHandle(file);
-        }
-    }
 }
 
 } // namespace
